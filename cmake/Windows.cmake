@@ -1,0 +1,66 @@
+# Windows build: the plug-in DLL, the stand-in host and the Wine-run test suite.
+add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
+                        _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
+# Runtime linked statically: the DLL and the test programs import system DLLs only.
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+set(SYSTEM_LIBRARIES ole32 oleaut32 uuid winhttp comctl32 comdlg32 shell32 shlwapi gdi32 user32 advapi32 version)
+
+add_library(feedwick_core STATIC ${PORTABLE_SOURCES} ${WIN32_SOURCES})
+target_include_directories(feedwick_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(feedwick_core PUBLIC ${SYSTEM_LIBRARIES})
+
+add_library(MvFeedwick SHARED ${PLUGIN_ENTRY_SOURCES} ${RESOURCE_SOURCES})
+set_target_properties(MvFeedwick PROPERTIES PREFIX "" OUTPUT_NAME MvFeedwick)
+target_link_libraries(MvFeedwick PRIVATE feedwick_core)
+target_link_options(MvFeedwick PRIVATE ${STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
+
+# The stand-in host exports the client's functions from its executable; a variant per
+# missing function lets tests see the plug-in refuse such a host.
+function(add_standin_host_objects name)
+    add_library(${name} OBJECT host/StandInHost.cpp)
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/src)
+    target_compile_definitions(${name} PRIVATE ${ARGN})
+endfunction()
+
+function(add_standin_host name objects)
+    add_executable(${name} host/StandInHostMain.cpp $<TARGET_OBJECTS:${objects}>)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PRIVATE ${SYSTEM_LIBRARIES})
+    target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -Wl,--kill-at)
+    add_dependencies(${name} MvFeedwick)
+endfunction()
+
+add_standin_host_objects(standin_host_full)
+add_standin_host_objects(standin_host_no_connect STANDIN_HOST_WITHOUT_CONNECT)
+add_standin_host_objects(standin_host_no_setstatus STANDIN_HOST_WITHOUT_SETSTATUS)
+add_standin_host_objects(standin_host_no_nextunread STANDIN_HOST_WITHOUT_NEXTUNREAD)
+add_standin_host(StandInHost standin_host_full)
+add_standin_host(StandInHost-NoConnect standin_host_no_connect)
+add_standin_host(StandInHost-NoSetStatus standin_host_no_setstatus)
+add_standin_host(StandInHost-NoNextUnread standin_host_no_nextunread)
+
+# One test program for all Win32 code and, again, the portable code; it is a host itself.
+add_executable(feedwick_tests ${PORTABLE_TESTS} ${WIN32_TESTS} $<TARGET_OBJECTS:standin_host_full>)
+target_include_directories(feedwick_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/host)
+target_link_libraries(feedwick_tests PRIVATE feedwick_core gtest_main)
+target_link_options(feedwick_tests PRIVATE ${STATIC_RUNTIME} -Wl,--kill-at)
+add_dependencies(feedwick_tests MvFeedwick StandInHost StandInHost-NoConnect
+                 StandInHost-NoSetStatus StandInHost-NoNextUnread)
+
+set(TEST_ENVIRONMENT
+    "FEEDWICK_TEST_SERVER=${CMAKE_SOURCE_DIR}/tests/server/feedserver.py"
+    "FEEDWICK_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data"
+    "TZ=JST-9")
+add_test(NAME win32_cp936 COMMAND feedwick_tests)
+set_tests_properties(win32_cp936 PROPERTIES ENVIRONMENT "LC_ALL=zh_CN.UTF-8;${TEST_ENVIRONMENT}")
+# Suites whose results depend on the ANSI code page run again under Japanese and Western ones.
+string(JOIN ":" CODE_PAGE_FILTER ${CODE_PAGE_SENSITIVE_SUITES})
+foreach(codepage IN ITEMS "932;ja_JP.UTF-8" "1252;C")
+    list(GET codepage 0 number)
+    list(GET codepage 1 locale)
+    add_test(NAME win32_cp${number} COMMAND feedwick_tests --gtest_filter=${CODE_PAGE_FILTER})
+    set_tests_properties(win32_cp${number} PROPERTIES ENVIRONMENT "LC_ALL=${locale};${TEST_ENVIRONMENT}")
+endforeach()

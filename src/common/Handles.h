@@ -1,0 +1,56 @@
+#pragma once
+// Move-only owners of Win32 handles: one traits type per kind of handle.
+#include <windows.h>
+
+#include <utility>
+
+template <typename Traits>
+class UniqueHolder {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueHolder() = default;
+    explicit UniqueHolder(Handle handle) : handle_(handle) {}
+    ~UniqueHolder() { reset(); }
+
+    UniqueHolder(const UniqueHolder&) = delete;
+    UniqueHolder& operator=(const UniqueHolder&) = delete;
+    UniqueHolder(UniqueHolder&& other) noexcept : handle_(other.release()) {}
+    UniqueHolder& operator=(UniqueHolder&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::invalid(); }
+
+    void reset(Handle handle = Traits::invalid()) {
+        if (handle_ != Traits::invalid()) Traits::close(handle_);
+        handle_ = handle;
+    }
+    Handle release() { return std::exchange(handle_, Traits::invalid()); }
+
+private:
+    Handle handle_ = Traits::invalid();
+};
+
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle handle) { CloseHandle(handle); }
+};
+using ScopedHandle = UniqueHolder<KernelHandleTraits>;
+
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle handle) { FindClose(handle); }
+};
+using ScopedFind = UniqueHolder<FindHandleTraits>;
+
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle module) { FreeLibrary(module); }
+};
+using ScopedModule = UniqueHolder<ModuleTraits>;

@@ -1,0 +1,19 @@
+#pragma once
+// The one place that converts between UTF-16 and multibyte code pages.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+// Bytes in the given code page to UTF-16; bytes invalid there become the system's
+// replacement characters rather than failing the whole text.
+std::wstring toWide(std::string_view bytes, UINT codePage = CP_ACP);
+
+// UTF-16 to the given code page; characters it lacks become its default character.
+std::string toMultiByte(std::wstring_view text, UINT codePage = CP_ACP);
+
+inline std::string toAnsi(std::wstring_view text) { return toMultiByte(text, CP_ACP); }
+inline std::wstring fromAnsi(std::string_view bytes) { return toWide(bytes, CP_ACP); }
+
+// The ANSI code page's double-byte lead-byte rule, in the form portable code takes it.
+bool isAnsiLeadByte(unsigned char byte);

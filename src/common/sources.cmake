@@ -1,0 +1,2 @@
+list(APPEND WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/TextConversion.cpp)

@@ -1,0 +1,11 @@
+#pragma once
+// Process-wide values of the library itself.
+#include <windows.h>
+
+extern HINSTANCE pluginInstance;
+
+// Records the instance, binds the host and derives the settings path; false refuses the load.
+bool attachToProcess(HINSTANCE instance);
+
+// Loads the settings on first use, creating the file from the defaults when it is missing.
+void ensureSettingsLoaded();

@@ -1,0 +1,22 @@
+#pragma once
+// Flags through which the client's user-interface thread and the retrieval thread learn
+// of each other. Atomic because both threads read and write them without a lock.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+struct RunState {
+    std::atomic<int32_t> running{0};
+    std::atomic<int32_t> stopRequested{0};
+    std::atomic<uint8_t> ready{1};
+    std::atomic<uint8_t> setupActive{0};
+    std::atomic<int32_t> singleLinkIndex{-1};
+    std::atomic<int32_t> lastRunStart{0};
+    std::atomic<HWND> notifyDialog{nullptr};
+};
+
+extern RunState runState;
+
+// Callback of the client's stop command: asks the run to end and returns at once.
+void WINAPI requestStop(HWND window, int parameter);

@@ -1,0 +1,61 @@
+#include "settings/LinkLine.h"
+
+
+std::vector<std::string_view> splitLinkLine(std::string_view line, LeadByteTest isLeadByte) {
+    std::vector<std::string_view> fields;
+    size_t fieldStart = 0;
+    size_t position = 0;
+    auto closeField = [&](size_t end) {
+        if (end > fieldStart) fields.push_back(line.substr(fieldStart, end - fieldStart));
+    };
+    while (position < line.size()) {
+        const unsigned char byte = static_cast<unsigned char>(line[position]);
+        if (byte == '|') {
+            closeField(position);
+            fieldStart = ++position;
+        } else if (isLeadByte(byte) && position + 1 < line.size()) {
+            position += 2;
+        } else {
+            ++position;
+        }
+    }
+    closeField(line.size());
+    return fields;
+}
+
+int32_t parseDecimal(std::string_view text) {
+    size_t position = 0;
+    while (position < text.size() && (text[position] == ' ' || text[position] == '\t')) ++position;
+    bool negative = false;
+    if (position < text.size() && (text[position] == '-' || text[position] == '+')) {
+        negative = text[position] == '-';
+        ++position;
+    }
+    uint32_t value = 0;
+    for (; position < text.size() && text[position] >= '0' && text[position] <= '9'; ++position) {
+        value = value * 10u + static_cast<uint32_t>(text[position] - '0');
+    }
+    return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+std::optional<LinkLineFields> parseLinkLine(std::string_view line, bool legacyVersion11,
+                                            LeadByteTest isLeadByte) {
+    const std::vector<std::string_view> tokens = splitLinkLine(line, isLeadByte);
+    if (tokens.size() < 6) return std::nullopt;
+    LinkLineFields fields;
+    fields.enabled = parseDecimal(tokens[0]);
+    fields.url = std::string(tokens[1]);
+    fields.title = std::string(tokens[2]);
+    fields.htmlMode = parseDecimal(tokens[3]);
+    fields.senderMode = parseDecimal(tokens[4]);
+    fields.lastRetrieved = parseDecimal(tokens[5]);
+    if (legacyVersion11 && tokens.size() > 6 && parseDecimal(tokens[6]) == 1) fields.htmlMode = 0;
+    return fields;
+}
+
+std::string formatLinkLine(const LinkLineFields& fields) {
+    const uint32_t lastRetrieved = static_cast<uint32_t>(fields.lastRetrieved);
+    return std::to_string(fields.enabled) + "|" + fields.url + "|" + fields.title + "|" +
+           std::to_string(fields.htmlMode) + "|" + std::to_string(fields.senderMode) + "|" +
+           std::to_string(lastRetrieved);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// One subscription as a line of the settings file: "%d|%s|%s|%d|%d|%lu".
+// Operates on bytes in the ANSI code page; the caller supplies that code page's lead-byte rule.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using LeadByteTest = bool (*)(unsigned char byte);
+
+struct LinkLineFields {
+    int32_t enabled = 1;
+    std::string url;
+    std::string title;
+    int32_t htmlMode = 1;
+    int32_t senderMode = 2;
+    int32_t lastRetrieved = 0;
+};
+
+// Non-empty fields between "|" separators; a "|" that is the trail byte of a
+// double-byte character does not split.
+std::vector<std::string_view> splitLinkLine(std::string_view line, LeadByteTest isLeadByte);
+
+// Optional blanks, optional sign, then leading digits; no digits give 0. Wraps modulo 2^32
+// like an unsigned conversion, so an unsigned "%lu" field reads back as the value it was.
+int32_t parseDecimal(std::string_view text);
+
+// Nullopt when fewer than six fields remain. `legacyVersion11` reads a seventh field of
+// value 1 as line-break mode.
+std::optional<LinkLineFields> parseLinkLine(std::string_view line, bool legacyVersion11,
+                                            LeadByteTest isLeadByte);
+
+std::string formatLinkLine(const LinkLineFields& fields);

@@ -1,0 +1,65 @@
+#pragma once
+// The link list and the global options, held in memory and kept in the INI file beside
+// the library.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum HtmlMode : int32_t { HtmlBreakLines = 0, HtmlNormal = 1, HtmlPrefetchLink = 2 };
+enum SenderMode : int32_t { SenderOnly = 0, SubjectOnly = 1, SubjectWithSender = 2 };
+enum ScheduleKind : int32_t {
+    ScheduleOff = 0,
+    ScheduleAfterHostRetrieval = 1,
+    ScheduleEveryInterval = 2,
+};
+
+struct LinkEntry {
+    int32_t enabled = 1;
+    std::wstring url;
+    std::wstring title;
+    int32_t htmlMode = HtmlNormal;
+    int32_t senderMode = SubjectWithSender;
+    int32_t lastRetrieved = 0;  // seconds since 1970 UTC; 0: never fetched
+};
+
+// Fields of the Control section carry the names of their INI keys.
+struct PluginSettings {
+    std::vector<LinkEntry> links;
+    std::wstring importErrorText;  // never stored
+
+    std::wstring Mailbox;
+    int32_t ScheduleType = ScheduleOff;
+    int32_t Interval = 60;
+    int32_t TimeoutC = 15;
+    int32_t TimeoutS = 180;
+    int32_t AlwaysTop = 0;
+    int32_t ToolMenu = 1;
+    int32_t XPos = 0;
+    int32_t YPos = 0;
+    int32_t SubjectPrefix = 1;
+    std::wstring SubjectPrefixText = L"[Blog]_";
+    int32_t FilterExec = 0;
+    int32_t TimeoutB = 10;
+};
+
+extern PluginSettings pluginSettings;
+
+// The settings file path, derived once from the library's own path.
+extern std::string iniPath;
+
+// A damaged or hand-edited Count reads no more link lines than this.
+constexpr int32_t kMaxLinkLines = 10000;
+
+// Replaces everything but `importErrorText` with the file's content, defaults for what is
+// missing. Always true.
+bool loadSettings(const std::string& path);
+// Rewrites the Control and Links sections; other sections stay. Always true.
+bool saveSettings(const std::string& path);
+bool saveWindowPosition(const std::string& path);
+
+bool containsUrl(const std::wstring& url);
+
+// Local calendar time of a `lastRetrieved` value; false when it cannot be converted.
+bool toLocalCalendarTime(int64_t time, SYSTEMTIME* calendarTime);

@@ -1,0 +1,5 @@
+list(APPEND PORTABLE_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/LinkLine_test.cpp)
+list(APPEND WIN32_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/Settings_test.cpp)
+list(APPEND CODE_PAGE_SENSITIVE_SUITES "Settings*")

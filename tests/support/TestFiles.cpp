@@ -1,0 +1,88 @@
+#include "support/TestFiles.h"
+
+#include <shellapi.h>
+
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+void removeTree(const std::string& path) {
+    std::vector<char> from(path.begin(), path.end());
+    from.push_back('\0');
+    from.push_back('\0');
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.data();
+    operation.fFlags = FOF_NO_UI;
+    SHFileOperationA(&operation);
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    char name[64];
+    std::snprintf(name, sizeof name, "feedwick-%lu-%d", GetCurrentProcessId(), ++counter);
+    path_ = std::string(base) + name;
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { removeTree(path_); }
+
+std::string testProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.rfind('\\'));
+}
+
+std::string readFile(const std::string& path) {
+    std::string bytes;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return bytes;
+    char buffer[4096];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
+    std::fclose(file);
+    return bytes;
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+std::string copyPluginInto(const std::string& folder) {
+    const std::string target = folder + "\\MvFeedwick.dll";
+    CopyFileA((testProgramFolder() + "\\MvFeedwick.dll").c_str(), target.c_str(), FALSE);
+    return target;
+}
+
+int runProgram(const std::string& commandLine, DWORD timeoutMs) {
+    std::vector<char> command(commandLine.begin(), commandLine.end());
+    command.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return -1;
+    }
+    CloseHandle(process.hThread);
+    int result = -1;
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        result = static_cast<int>(exitCode);
+    } else {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hProcess);
+    return result;
+}

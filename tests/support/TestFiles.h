@@ -1,0 +1,33 @@
+#pragma once
+// Temporary folders, files and child programs for the Win32 tests.
+#include <windows.h>
+
+#include <string>
+
+// A fresh folder under the system's temporary folder, removed with its content.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+// The folder of the running test program, where the build puts the DLL and the hosts.
+std::string testProgramFolder();
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+// A copy of the plug-in library in `folder`, so that its INI file lands there too.
+std::string copyPluginInto(const std::string& folder);
+
+// Runs a command line and waits for it; returns its exit code, or -1 when it did not start
+// or outlived `timeoutMs`.
+int runProgram(const std::string& commandLine, DWORD timeoutMs);
