@@ -1,0 +1,26 @@
+#pragma once
+// One HTTP GET of one URL: the only network access of the plug-in.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+enum class HttpMode {
+    Foreground,  // a blocking exchange on the caller's thread
+    Background,  // waited for in one-second steps, abandoned on a stop request or time-out
+};
+
+struct HttpGetResult {
+    enum Outcome { Failed, NotModified, Received };
+    Outcome outcome = Failed;
+    std::string body;          // the body bytes from their start (Received only)
+    std::wstring contentType;  // the Content-Type value as the server sent it (Received only)
+};
+
+// A body longer than this ends the request as Failed, so that a server that never stops
+// sending cannot exhaust the 32-bit host process's memory.
+constexpr size_t kMaxResponseBodyBytes = 16u * 1024u * 1024u;
+
+// Sends "User-Agent" and, when `ifModifiedSince` is not 0, "If-Modified-Since"; the four
+// time-outs are `timeoutSeconds`. A 304 to a conditional request is NotModified; every
+// other status is Received with its body.
+HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode);
