@@ -1,1 +1,9 @@
-# Sources of this subsystem are added as it is built.
+list(APPEND PORTABLE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Charset.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DateParsing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FeedItem.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlDeclaration.cpp)
+list(APPEND WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/FeedFetcher.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ResponseBody.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlDom.cpp)
