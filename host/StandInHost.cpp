@@ -28,9 +28,14 @@ RegisteredCommand* findCommand(int id) {
 void storeMailFile(const std::string& folderId, const std::string& text) {
     const std::string folder = hostOptions.dataFolder + "\\" + folderId;
     CreateDirectoryA(folder.c_str(), nullptr);
-    char name[32];
-    std::snprintf(name, sizeof name, "%04d.eml", ++storedMailCount);
-    FILE* file = std::fopen((folder + name).c_str(), "wb");
+    // Numbers continue after the mails an earlier run stored.
+    std::string path;
+    do {
+        char name[32];
+        std::snprintf(name, sizeof name, "%04d.eml", ++storedMailCount);
+        path = folder + name;
+    } while (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+    FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return;
     std::fwrite(text.data(), 1, text.size(), file);
     std::fclose(file);

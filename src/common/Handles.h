@@ -1,6 +1,7 @@
 #pragma once
 // Move-only owners of Win32 handles: one traits type per kind of handle.
 #include <windows.h>
+#include <winhttp.h>
 
 #include <utility>
 
@@ -59,3 +60,10 @@ struct ModuleTraits {
     static void close(Handle module) { FreeLibrary(module); }
 };
 using ScopedModule = UniqueHolder<ModuleTraits>;
+
+struct InternetHandleTraits {
+    using Handle = HINTERNET;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle handle) { WinHttpCloseHandle(handle); }
+};
+using ScopedInternet = UniqueHolder<InternetHandleTraits>;

@@ -1,2 +1,4 @@
 list(APPEND PORTABLE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MailText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PageRewrite.cpp)

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-enum HtmlMode : int32_t { HtmlBreakLines = 0, HtmlNormal = 1, HtmlPrefetchLink = 2 };
+#include "settings/HtmlMode.h"
+
 enum SenderMode : int32_t { SenderOnly = 0, SubjectOnly = 1, SubjectWithSender = 2 };
 enum ScheduleKind : int32_t {
     ScheduleOff = 0,

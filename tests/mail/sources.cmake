@@ -1,2 +1,5 @@
 list(APPEND PORTABLE_TESTS
-    ${CMAKE_CURRENT_LIST_DIR}/DateText_test.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/DateText_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MailText_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PageRewrite_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RewriteOracle.cpp)

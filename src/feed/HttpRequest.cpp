@@ -1,0 +1,349 @@
+#include "feed/HttpRequest.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <memory>
+
+#include "common/Handles.h"
+#include "mail/DateText.h"
+#include "plugin/RunState.h"
+
+namespace {
+
+constexpr wchar_t kUserAgent[] = L"Mirvel! Feedwick/1.2";
+constexpr DWORD kReadSliceBytes = 64 * 1024;
+
+struct RequestPlan {
+    std::wstring host;
+    INTERNET_PORT port = 0;
+    std::wstring pathAndQuery;
+    bool secure = false;
+    DWORD timeoutMs = 0;
+    int32_t ifModifiedSince = 0;
+};
+
+bool crackUrl(const std::wstring& url, RequestPlan& plan) {
+    URL_COMPONENTS parts = {};
+    parts.dwStructSize = sizeof parts;
+    parts.dwSchemeLength = static_cast<DWORD>(-1);
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (url.empty() || !WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
+        return false;
+    }
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
+    if (parts.dwHostNameLength == 0) return false;
+    plan.host.assign(parts.lpszHostName, parts.dwHostNameLength);
+    plan.port = parts.nPort;
+    plan.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    plan.pathAndQuery.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+    plan.pathAndQuery.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    // A fragment names a place inside the document; it is never sent.
+    plan.pathAndQuery.erase(std::min(plan.pathAndQuery.find(L'#'), plan.pathAndQuery.size()));
+    if (plan.pathAndQuery.empty()) plan.pathAndQuery = L"/";
+    return true;
+}
+
+// Clamped so that a hostile settings value neither overflows nor turns into WinHTTP's
+// "0 means wait forever".
+DWORD timeoutMilliseconds(int32_t seconds) {
+    return static_cast<DWORD>(std::clamp<long long>(static_cast<long long>(seconds) * 1000, 1, INT_MAX));
+}
+
+struct Connection {
+    ScopedInternet session;
+    ScopedInternet connect;
+    ScopedInternet request;
+};
+
+bool addIfModifiedSince(HINTERNET request, int32_t time) {
+    const std::string date = formatRfc822Date(time, 0);
+    // The date text is ASCII, so widening each character is exact.
+    const std::wstring header = L"If-Modified-Since: " + std::wstring(date.begin(), date.end());
+    return WinHttpAddRequestHeaders(request, header.c_str(), static_cast<DWORD>(header.size()),
+                                    WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
+}
+
+bool openConnection(const RequestPlan& plan, DWORD sessionFlags, Connection& connection) {
+    connection.session.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                         WINHTTP_NO_PROXY_BYPASS, sessionFlags));
+    if (!connection.session) return false;
+    const int ms = static_cast<int>(plan.timeoutMs);
+    if (!WinHttpSetTimeouts(connection.session.get(), ms, ms, ms, ms)) return false;
+    // The wait for the response headers has a time-out of its own (90 s by default);
+    // it follows the receive time-out so that a silent server cannot outlast the others.
+    DWORD responseTimeout = plan.timeoutMs;
+    if (!WinHttpSetOption(connection.session.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                          sizeof responseTimeout)) {
+        return false;
+    }
+    connection.connect.reset(WinHttpConnect(connection.session.get(), plan.host.c_str(), plan.port, 0));
+    if (!connection.connect) return false;
+    connection.request.reset(WinHttpOpenRequest(connection.connect.get(), L"GET", plan.pathAndQuery.c_str(),
+                                                nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                plan.secure ? WINHTTP_FLAG_SECURE : 0));
+    if (!connection.request) return false;
+    return plan.ifModifiedSince == 0 || addIfModifiedSince(connection.request.get(), plan.ifModifiedSince);
+}
+
+// How the calls of one exchange complete: inline on a blocking session, through the
+// status callback on an asynchronous one.
+class Exchange {
+public:
+    virtual ~Exchange() = default;
+    virtual DWORD_PTR context() const = 0;
+    // Where a call writes its byte count itself; null when the completion reports it.
+    virtual DWORD* inlineCount(DWORD& count) = 0;
+    // `issued` is what the call returned; `count` receives a reported byte count.
+    virtual bool complete(BOOL issued, DWORD& count) = 0;
+    virtual bool completeRead(BOOL issued, DWORD& count) { return complete(issued, count); }
+    // Checked once the whole response is in.
+    virtual bool stillWanted() const { return true; }
+
+    bool complete(BOOL issued) {
+        DWORD ignored = 0;
+        return complete(issued, ignored);
+    }
+    char* readBuffer() { return readBuffer_.get(); }
+
+protected:
+    std::unique_ptr<char[]> readBuffer_{new char[kReadSliceBytes]};
+};
+
+bool queryStatusCode(HINTERNET request, DWORD& status) {
+    DWORD size = sizeof status;
+    return WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                               WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+}
+
+bool queryContentType(HINTERNET request, std::wstring& contentType) {
+    DWORD bytes = 0;
+    if (WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX,
+                            WINHTTP_NO_OUTPUT_BUFFER, &bytes, WINHTTP_NO_HEADER_INDEX)) {
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_WINHTTP_HEADER_NOT_FOUND) return true;
+    if (error != ERROR_INSUFFICIENT_BUFFER) return false;
+    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX, &value[0], &bytes,
+                             WINHTTP_NO_HEADER_INDEX)) {
+        return false;
+    }
+    value.resize(bytes / sizeof(wchar_t));
+    contentType = std::move(value);
+    return true;
+}
+
+// Reads at most one byte past the cap, so an oversized body costs no more memory than that.
+bool readBody(HINTERNET request, Exchange& exchange, std::string& body) {
+    for (;;) {
+        DWORD available = 0;
+        if (!exchange.complete(WinHttpQueryDataAvailable(request, exchange.inlineCount(available)), available)) {
+            return false;
+        }
+        if (available == 0) return true;
+        const size_t room = kMaxResponseBodyBytes + 1 - body.size();
+        const DWORD wanted = static_cast<DWORD>(std::min<size_t>({available, kReadSliceBytes, room}));
+        DWORD read = 0;
+        if (!exchange.completeRead(WinHttpReadData(request, exchange.readBuffer(), wanted, exchange.inlineCount(read)),
+                                   read)) {
+            return false;
+        }
+        if (read == 0) return true;
+        body.append(exchange.readBuffer(), std::min(read, wanted));
+        if (body.size() > kMaxResponseBodyBytes) return false;
+    }
+}
+
+HttpGetResult runExchange(HINTERNET request, const RequestPlan& plan, Exchange& exchange) {
+    if (!exchange.complete(WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
+                                              0, exchange.context()))) {
+        return {};
+    }
+    if (!exchange.complete(WinHttpReceiveResponse(request, nullptr))) return {};
+    HttpGetResult result;
+    if (plan.ifModifiedSince != 0) {
+        DWORD status = 0;
+        if (!queryStatusCode(request, status)) return {};
+        if (status == HTTP_STATUS_NOT_MODIFIED) {
+            result.outcome = exchange.stillWanted() ? HttpGetResult::NotModified : HttpGetResult::Failed;
+            return result;
+        }
+    }
+    if (!queryContentType(request, result.contentType)) return {};
+    if (!readBody(request, exchange, result.body) || !exchange.stillWanted()) return {};
+    result.outcome = HttpGetResult::Received;
+    return result;
+}
+
+class ForegroundExchange : public Exchange {
+public:
+    DWORD_PTR context() const override { return 0; }
+    DWORD* inlineCount(DWORD& count) override { return &count; }
+    bool complete(BOOL issued, DWORD&) override { return issued; }
+};
+
+HttpGetResult foregroundGet(const RequestPlan& plan) {
+    Connection connection;
+    if (!openConnection(plan, 0, connection)) return {};
+    ForegroundExchange exchange;
+    return runExchange(connection.request.get(), plan, exchange);
+}
+
+// What the status callback reports about the one outstanding call of an exchange.
+struct AsyncCompletion {
+    ScopedHandle reported{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    bool succeeded = false;
+    DWORD count = 0;
+};
+
+// The status callback finds its exchange by number, never by address: WinHTTP may still
+// report a call after its exchange was abandoned, and then the lookup finds nothing.
+SRWLOCK registryLock = SRWLOCK_INIT;
+std::map<DWORD_PTR, AsyncCompletion*> registeredCompletions;
+DWORD_PTR lastRegistration = 0;
+
+class RegistryGuard {
+public:
+    RegistryGuard() { AcquireSRWLockExclusive(&registryLock); }
+    ~RegistryGuard() { ReleaseSRWLockExclusive(&registryLock); }
+    RegistryGuard(const RegistryGuard&) = delete;
+    RegistryGuard& operator=(const RegistryGuard&) = delete;
+};
+
+class Registration {
+public:
+    explicit Registration(AsyncCompletion& completion) {
+        RegistryGuard guard;
+        id_ = ++lastRegistration;
+        registeredCompletions[id_] = &completion;
+    }
+    ~Registration() {
+        RegistryGuard guard;
+        registeredCompletions.erase(id_);
+    }
+    Registration(const Registration&) = delete;
+    Registration& operator=(const Registration&) = delete;
+    DWORD_PTR id() const { return id_; }
+
+private:
+    DWORD_PTR id_ = 0;
+};
+
+void CALLBACK onRequestStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information,
+                              DWORD informationLength) {
+    RegistryGuard guard;
+    const auto entry = registeredCompletions.find(context);
+    if (entry == registeredCompletions.end()) return;
+    AsyncCompletion& completion = *entry->second;
+    completion.succeeded = status != WINHTTP_CALLBACK_STATUS_REQUEST_ERROR;
+    if (status == WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE) completion.count = *static_cast<DWORD*>(information);
+    if (status == WINHTTP_CALLBACK_STATUS_READ_COMPLETE) completion.count = informationLength;
+    SetEvent(completion.reported.get());
+}
+
+// Detaches the callback before the handles close, so nothing reports into this module
+// once the request is gone.
+class StatusSubscription {
+public:
+    explicit StatusSubscription(HINTERNET request) : request_(request) {
+        subscribed_ = WinHttpSetStatusCallback(request, onRequestStatus, WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0) !=
+                      WINHTTP_INVALID_STATUS_CALLBACK;
+    }
+    ~StatusSubscription() {
+        if (subscribed_) WinHttpSetStatusCallback(request_, nullptr, 0, 0);
+    }
+    StatusSubscription(const StatusSubscription&) = delete;
+    StatusSubscription& operator=(const StatusSubscription&) = delete;
+    explicit operator bool() const { return subscribed_; }
+
+private:
+    HINTERNET request_;
+    bool subscribed_ = false;
+};
+
+// Waits for each call in one-second steps. At every step it gives up once more seconds
+// have passed than the time-out allows, or when a stop was requested.
+class BackgroundExchange : public Exchange {
+public:
+    BackgroundExchange(AsyncCompletion& completion, DWORD_PTR context, int32_t timeoutSeconds)
+        : completion_(completion), context_(context), timeoutSeconds_(timeoutSeconds) {}
+    ~BackgroundExchange() override {
+        // Closing the request does not always cancel a read at once; the buffer it
+        // writes into stays allocated so that a late write lands in owned memory.
+        if (readOutstanding_) readBuffer_.release();
+    }
+    BackgroundExchange(const BackgroundExchange&) = delete;
+    BackgroundExchange& operator=(const BackgroundExchange&) = delete;
+
+    DWORD_PTR context() const override { return context_; }
+    DWORD* inlineCount(DWORD&) override { return nullptr; }
+    bool complete(BOOL issued, DWORD& count) override {
+        reported_ = false;
+        if (!issued || !awaitReport()) return false;
+        count = completion_.count;
+        return completion_.succeeded;
+    }
+    bool completeRead(BOOL issued, DWORD& count) override {
+        readOutstanding_ = issued;
+        const bool completed = complete(issued, count);
+        if (reported_) readOutstanding_ = false;
+        return completed;
+    }
+    bool stillWanted() const override { return !runState.stopRequested; }
+
+private:
+    bool awaitReport() {
+        for (;;) {
+            const ULONGLONG now = GetTickCount64();
+            const DWORD untilStep = now >= nextStep_ ? 0 : static_cast<DWORD>(nextStep_ - now);
+            const DWORD wait = WaitForSingleObject(completion_.reported.get(), untilStep);
+            if (wait == WAIT_OBJECT_0) return reported_ = true;
+            if (wait != WAIT_TIMEOUT) return false;
+            nextStep_ += 1000;
+            ++waits_;
+            if (waits_ > timeoutSeconds_ || runState.stopRequested) return false;
+        }
+    }
+
+    AsyncCompletion& completion_;
+    DWORD_PTR context_;
+    int32_t timeoutSeconds_;
+    int32_t waits_ = 0;
+    ULONGLONG nextStep_ = GetTickCount64() + 1000;
+    bool reported_ = false;
+    bool readOutstanding_ = false;
+};
+
+HttpGetResult backgroundGet(const RequestPlan& plan, int32_t timeoutSeconds) {
+    AsyncCompletion completion;
+    if (!completion.reported) return {};
+    Registration registration(completion);
+    Connection connection;
+    if (!openConnection(plan, WINHTTP_FLAG_ASYNC, connection)) return {};
+    StatusSubscription subscription(connection.request.get());
+    if (!subscription) return {};
+    BackgroundExchange exchange(completion, registration.id(), timeoutSeconds);
+    return runExchange(connection.request.get(), plan, exchange);
+}
+
+}  // namespace
+
+HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode) {
+    try {
+        RequestPlan plan;
+        if (!crackUrl(url, plan)) return {};
+        plan.timeoutMs = timeoutMilliseconds(timeoutSeconds);
+        plan.ifModifiedSince = ifModifiedSince;
+        return mode == HttpMode::Foreground ? foregroundGet(plan) : backgroundGet(plan, timeoutSeconds);
+    } catch (...) {
+        return {};
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The complete Internet message of one feed item, built from UTF-8 bytes: headers with
+// base64 encoded words and an HTML body. Portable; the caller converts the item's texts
+// to UTF-8 and hands the result to the client.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "settings/HtmlMode.h"
+
+// The charset that a prefetched page names, numbered like the charset kinds of feed
+// decoding: 1 a name containing "utf", 2 "euc", 3 "jis", 0 none found. It picks the
+// Content-Type label: EUC-JP for EucJp, Shift_JIS for Jis, UTF-8 otherwise.
+enum class PageCharset : int32_t { NotFound = 0, Utf8 = 1, EucJp = 2, Jis = 3 };
+
+// The views must stay valid during `composeMailText`.
+struct MailParts {
+    int32_t date = 0;            // seconds since 1970 UTC; written in +0900
+    std::string_view sender;     // UTF-8 display text of From
+    std::string_view subject;    // UTF-8
+    std::string_view link;       // UTF-8; Message-Id and the closing anchor
+    std::string_view body;       // UTF-8 item text; not used in HtmlPrefetchLink
+    int32_t htmlMode = HtmlNormal;  // other values than the three give an empty body
+    // HtmlPrefetchLink: whether the page was fetched. When not, the body is the time-out
+    // notice; after a failure on a stop request the caller composes no mail at all.
+    bool pageFetched = false;
+    std::string_view page;       // the fetched page with its links rewritten, in its own encoding
+    PageCharset pageCharset = PageCharset::Utf8;
+};
+
+// The message text, each line ended by CR LF; the body ends at its first NUL byte.
+std::string composeMailText(const MailParts& parts);

@@ -1,0 +1,210 @@
+#include "feed/HttpRequest.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "plugin/RunState.h"
+#include "support/TestServer.h"
+
+namespace {
+
+constexpr HttpMode kBothModes[] = {HttpMode::Foreground, HttpMode::Background};
+constexpr int32_t kLastRetrieved = 1700000000;
+const std::string kFeed = std::string("<rss version=\"2.0\"><channel/></rss>\r\n\0\xff\x80", 42);
+
+const char* modeName(HttpMode mode) { return mode == HttpMode::Foreground ? "foreground" : "background"; }
+
+class HttpGetTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        server = new TestServer;
+        server->writeFile("feed.xml", kFeed);
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+    void TearDown() override { runState.stopRequested = 0; }
+
+    // The logged request whose path and query is `pathAndQuery`.
+    static LoggedRequest loggedRequest(const std::string& pathAndQuery) {
+        for (const LoggedRequest& request : server->requestLog()) {
+            if (request.pathAndQuery == pathAndQuery) return request;
+        }
+        ADD_FAILURE() << "no request for " << pathAndQuery;
+        return {};
+    }
+
+    static TestServer* server;
+};
+
+TestServer* HttpGetTest::server = nullptr;
+
+struct Elapsed {
+    ULONGLONG start = GetTickCount64();
+    ULONGLONG ms() const { return GetTickCount64() - start; }
+};
+
+TEST_F(HttpGetTest, AnswersBecomeOutcomes) {
+    struct Row {
+        const char* name;
+        const char* pathAndQuery;
+        int32_t ifModifiedSince;
+        HttpGetResult::Outcome outcome;
+        std::string body;
+        std::wstring contentType;
+    };
+    const Row rows[] = {
+        {"file with charset", "/feed.xml?type=text%2Fxml%3Bcharset%3DEUC-JP", 0, HttpGetResult::Received, kFeed,
+         L"text/xml;charset=EUC-JP"},
+        {"no content type", "/feed.xml", 0, HttpGetResult::Received, kFeed, L""},
+        {"error page", "/gone?status=404&body=gone&type=text%2Fhtml", 0, HttpGetResult::Received, "gone",
+         L"text/html"},
+        {"missing file", "/missing.xml", 0, HttpGetResult::Received, "", L""},
+        {"server error", "/feed.xml?status=500", 0, HttpGetResult::Received, kFeed, L""},
+        {"304 to a conditional request", "/feed.xml?ims304=1&type=text%2Fxml", kLastRetrieved,
+         HttpGetResult::NotModified, "", L""},
+        {"200 to a conditional request", "/feed.xml?type=text%2Fxml", kLastRetrieved, HttpGetResult::Received, kFeed,
+         L"text/xml"},
+        {"304 without a condition is not looked at", "/x?status=304", 0, HttpGetResult::Received, "", L""},
+        {"redirect followed", "/old?redirect=%2Ffeed.xml%3Ftype%3Dapplication%252Frss%252Bxml", 0,
+         HttpGetResult::Received, kFeed, L"application/rss+xml"},
+        {"empty body", "/x?body=&type=text%2Fplain", 0, HttpGetResult::Received, "", L"text/plain"},
+    };
+    for (const Row& row : rows) {
+        for (HttpMode mode : kBothModes) {
+            SCOPED_TRACE(std::string(row.name) + ", " + modeName(mode));
+            const HttpGetResult result = HttpGet(server->url(row.pathAndQuery), 5, row.ifModifiedSince, mode);
+            EXPECT_EQ(result.outcome, row.outcome);
+            EXPECT_EQ(result.body, row.body);
+            EXPECT_EQ(result.contentType, row.contentType);
+        }
+    }
+}
+
+TEST_F(HttpGetTest, SendsTheUserAgentAndTheConditionalDate) {
+    struct Row {
+        int32_t ifModifiedSince;
+        std::optional<std::string> header;
+    };
+    const Row rows[] = {
+        {kLastRetrieved, "Tue, 14 Nov 2023 22:13:20 +0000"},
+        {1, "Thu, 01 Jan 1970 00:00:01 +0000"},
+        {0, std::nullopt},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        for (HttpMode mode : kBothModes) {
+            const std::string pathAndQuery = "/feed.xml?request=" + std::to_string(++n);
+            SCOPED_TRACE(pathAndQuery + ", " + modeName(mode));
+            HttpGet(server->url(pathAndQuery), 5, row.ifModifiedSince, mode);
+            const LoggedRequest request = loggedRequest(pathAndQuery);
+            EXPECT_EQ(request.header("User-Agent"), std::optional<std::string>("Mirvel! Feedwick/1.2"));
+            EXPECT_EQ(request.header("If-Modified-Since"), row.header);
+        }
+    }
+}
+
+TEST_F(HttpGetTest, GivesUpOnASlowServerAfterTheTimeout) {
+    struct Row {
+        const char* name;
+        const char* pathAndQuery;
+        HttpMode mode;
+    };
+    const Row rows[] = {
+        {"silent, foreground", "/feed.xml?hang=1", HttpMode::Foreground},
+        {"silent, background", "/feed.xml?hang=1", HttpMode::Background},
+        // The one-second steps count the whole exchange, not the quiet spells in it.
+        {"dripping, background", "/x?size=100&drip=0.2", HttpMode::Background},
+    };
+    constexpr int32_t timeoutSeconds = 2;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Elapsed elapsed;
+        EXPECT_EQ(HttpGet(server->url(row.pathAndQuery), timeoutSeconds, 0, row.mode).outcome,
+                  HttpGetResult::Failed);
+        EXPECT_GE(elapsed.ms(), 1500u);
+        EXPECT_LE(elapsed.ms(), timeoutSeconds * 1000u + 2000u);
+    }
+}
+
+TEST_F(HttpGetTest, StopRequestEndsABackgroundRequest) {
+    struct Row {
+        const char* name;
+        const char* pathAndQuery;
+        HttpMode mode;
+        DWORD stopAfterMs;
+        HttpGetResult::Outcome outcome;
+    };
+    const Row rows[] = {
+        {"hanging", "/feed.xml?hang=1", HttpMode::Background, 500, HttpGetResult::Failed},
+        {"dripping", "/x?size=100&drip=0.2", HttpMode::Background, 1200, HttpGetResult::Failed},
+        {"stop already requested", "/feed.xml", HttpMode::Background, 0, HttpGetResult::Failed},
+        {"foreground does not look", "/feed.xml", HttpMode::Foreground, 0, HttpGetResult::Received},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        runState.stopRequested = row.stopAfterMs == 0;
+        ULONGLONG stoppedAt = GetTickCount64();
+        std::thread stopper([&] {
+            if (row.stopAfterMs == 0) return;
+            Sleep(row.stopAfterMs);
+            stoppedAt = GetTickCount64();
+            runState.stopRequested = 1;
+        });
+        const HttpGetResult result = HttpGet(server->url(row.pathAndQuery), 15, 0, row.mode);
+        const ULONGLONG endedAt = GetTickCount64();
+        stopper.join();
+        EXPECT_EQ(result.outcome, row.outcome);
+        EXPECT_LE(endedAt - stoppedAt, 1500u);
+        runState.stopRequested = 0;
+    }
+}
+
+TEST_F(HttpGetTest, BodiesOverTheCapFail) {
+    struct Row {
+        size_t size;
+        HttpMode mode;
+        HttpGetResult::Outcome outcome;
+    };
+    const Row rows[] = {
+        {kMaxResponseBodyBytes + 1, HttpMode::Background, HttpGetResult::Failed},
+        {kMaxResponseBodyBytes + 1, HttpMode::Foreground, HttpGetResult::Failed},
+        {kMaxResponseBodyBytes, HttpMode::Background, HttpGetResult::Received},
+        {kMaxResponseBodyBytes - 100001, HttpMode::Foreground, HttpGetResult::Received},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.size) + ", " + modeName(row.mode));
+        const HttpGetResult result = HttpGet(server->url("/x?size=" + std::to_string(row.size)), 30, 0, row.mode);
+        EXPECT_EQ(result.outcome, row.outcome);
+        if (row.outcome != HttpGetResult::Received) continue;
+        EXPECT_EQ(result.body.size(), row.size);
+        EXPECT_TRUE(result.body == generatedBody(row.size));
+    }
+}
+
+TEST_F(HttpGetTest, UnreachableAndMalformedUrlsFail) {
+    const std::wstring urls[] = {
+        L"http://127.0.0.1:1/feed.xml",  // nothing listens there
+        L"",
+        L"feed.xml",
+        L"not a url",
+        L"http://",
+        L"http:///feed.xml",
+        L"http://127.0.0.1:99999/feed.xml",
+        L"ftp://127.0.0.1/feed.xml",
+        L"file:///C:/feed.xml",
+        L"mailto:someone@example.com",
+    };
+    for (const std::wstring& url : urls) {
+        for (HttpMode mode : kBothModes) {
+            SCOPED_TRACE(::testing::Message() << modeName(mode) << ", " << url);
+            const Elapsed elapsed;
+            EXPECT_EQ(HttpGet(url, 5, 0, mode).outcome, HttpGetResult::Failed);
+            EXPECT_LE(elapsed.ms(), 3000u);
+        }
+    }
+}
+
+}  // namespace

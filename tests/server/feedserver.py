@@ -1,0 +1,178 @@
+#!/usr/bin/env python3
+"""Loopback HTTP server for the fetch tests.
+
+Serves files below a root folder on 127.0.0.1 at a free port. Query parameters choose how
+each request is answered, so that tests can combine them:
+
+  status=N      status code (default 200; 404 for a missing file)
+  type=T        Content-Type value (URL-encoded); no Content-Type header without it
+  body=TEXT     inline body (each %XX is one byte) instead of a file
+  size=N        generated body of N bytes instead of a file (see generated_body)
+  ims304=1      answer 304 without a body when an If-Modified-Since header came
+  delay=S       wait S seconds before answering
+  hang=1        read the request and never answer, until the server stops
+  redirect=URL  answer 302 (or `status`, when it is a 3xx) with this Location
+  drip=S        send the body one byte every S seconds
+
+Each request is appended to the log file as one JSON line: {"path": ..., "headers": {...}}.
+The port and the process id go to the port file ("PORT PID"), written atomically. The
+server ends by itself after its lifetime, so a crashed test run cannot leave it behind.
+"""
+
+import argparse
+import http.server
+import json
+import os
+import signal
+import sys
+import threading
+import urllib.parse
+
+stopping = threading.Event()
+log_lock = threading.Lock()
+CHUNK = 64 * 1024
+
+
+def generated_body(size):
+    """Yields `size` bytes in chunks: 16-byte lines "%015d\\n" holding their own offset,
+    so that a lost, doubled or reordered piece shows in a comparison."""
+    offset = 0
+    while offset < size:
+        block_end = min(size, offset + CHUNK)
+        lines = b"".join(b"%015d\n" % start for start in range(offset - offset % 16, block_end, 16))
+        skip = offset % 16
+        yield lines[skip:skip + block_end - offset]
+        offset = block_end
+
+
+class Answer:
+    """What one request gets: status, headers and the body as a sequence of byte chunks."""
+
+    def __init__(self, status=200, headers=None, chunks=()):
+        self.status = status
+        self.headers = headers or []
+        self.chunks = chunks
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "FeedwickTestServer/1"
+
+    def do_GET(self):
+        url = urllib.parse.urlsplit(self.path)
+        # latin-1 keeps each %XX of an inline body as exactly that byte.
+        params = {k: v[-1] for k, v in urllib.parse.parse_qs(url.query, keep_blank_values=True, encoding="latin-1").items()}
+        self.log_request_line()
+        if params.get("hang") == "1":
+            stopping.wait()
+            self.close_connection = True
+            return
+        if "delay" in params and stopping.wait(float(params["delay"])):
+            return
+        self.deliver(self.answer_for(url.path, params), params)
+
+    def answer_for(self, path, params):
+        status = int(params.get("status", "200"))
+        headers = [("Content-Type", params["type"])] if "type" in params else []
+        if params.get("ims304") == "1" and "If-Modified-Since" in self.headers:
+            return Answer(304, headers)
+        if "redirect" in params:
+            return Answer(status if 300 <= status < 400 else 302,
+                          headers + [("Location", params["redirect"])])
+        if "body" in params:
+            return Answer(status, headers, [params["body"].encode("latin-1")])
+        if "size" in params:
+            return Answer(status, headers, generated_body(int(params["size"])))
+        file = self.file_below_root(path)
+        if file is None:
+            return Answer(int(params.get("status", "404")), headers)
+        with open(file, "rb") as stream:
+            return Answer(status, headers, [stream.read()])
+
+    def file_below_root(self, path):
+        root = os.path.realpath(self.server.root)
+        file = os.path.realpath(os.path.join(root, urllib.parse.unquote(path).lstrip("/")))
+        if os.path.commonpath([root, file]) != root or not os.path.isfile(file):
+            return None
+        return file
+
+    def deliver(self, answer, params):
+        self.send_response(answer.status)
+        for name, value in answer.headers:
+            self.send_header(name, value)
+        body_allowed = answer.status not in (204, 304)
+        chunks = answer.chunks if body_allowed else []
+        length = params.get("size") if "size" in params and body_allowed else None
+        if length is None:
+            chunks = [b"".join(chunks)]
+            length = len(chunks[0])
+        if body_allowed:
+            self.send_header("Content-Length", str(length))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        drip = float(params["drip"]) if "drip" in params else None
+        for chunk in chunks:
+            if drip is None:
+                self.wfile.write(chunk)
+                continue
+            for i in range(len(chunk)):
+                if stopping.wait(drip):
+                    return
+                self.wfile.write(chunk[i:i + 1])
+                self.wfile.flush()
+
+    def log_request_line(self):
+        entry = {"path": self.path, "headers": dict(self.headers.items())}
+        with log_lock, open(self.server.log_file, "a", encoding="utf-8") as log:
+            log.write(json.dumps(entry, ensure_ascii=True) + "\n")
+
+    def log_message(self, format, *args):
+        # Quiet: the test output belongs to the tests.
+        pass
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        # A client that goes away mid-answer is what many tests do on purpose.
+        pass
+
+
+def write_atomically(path, text):
+    temporary = path + ".tmp"
+    with open(temporary, "w", encoding="ascii") as file:
+        file.write(text)
+    os.replace(temporary, path)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--root", required=True, help="folder whose files are served")
+    parser.add_argument("--port-file", required=True, help='gets "PORT PID" once listening')
+    parser.add_argument("--log", required=True, help="gets one JSON line per request")
+    parser.add_argument("--lifetime", type=float, default=300, help="seconds until it stops")
+    options = parser.parse_args()
+
+    server = Server(("127.0.0.1", 0), Handler)
+    server.root = options.root
+    server.log_file = options.log
+    open(options.log, "a").close()
+
+    def stop(*_):
+        stopping.set()
+        threading.Thread(target=server.shutdown, daemon=True).start()
+
+    signal.signal(signal.SIGTERM, stop)
+    timer = threading.Timer(options.lifetime, stop)
+    timer.daemon = True
+    timer.start()
+    write_atomically(options.port_file, "%d %d\n" % (server.server_address[1], os.getpid()))
+    server.serve_forever(poll_interval=0.1)
+    server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
