@@ -1,6 +1,7 @@
 #include "feed/FeedFetcher.h"
 
 #include <new>
+#include <utility>
 
 #include "common/TextConversion.h"
 #include "feed/DateParsing.h"
@@ -46,9 +47,9 @@ bool FeedFetcher::ReadFeedBody(const std::string& body, const std::wstring& cont
         if (!document) return false;
         const XmlElement root = RootElement(document.Get());
         switch (DetectFeedKind(root.Get())) {
-            case FeedKind::Rss: return ReadRss(root.Get(), rules);
-            case FeedKind::Rss2: return ReadRss2(root.Get(), rules);
-            case FeedKind::Rdf: return ReadRdf(root.Get(), rules);
+            case FeedKind::Rss: ReadRss(root.Get(), rules); return true;
+            case FeedKind::Rss2: ReadRss2(root.Get(), rules); return true;
+            case FeedKind::Rdf: ReadRdf(root.Get(), rules); return true;
             case FeedKind::None: break;
         }
         return false;
@@ -59,31 +60,28 @@ bool FeedFetcher::ReadFeedBody(const std::string& body, const std::wstring& cont
     }
 }
 
-bool FeedFetcher::ReadRss(IXMLDOMElement* root, const ItemRules& rules) {
-    return readChannel(root, L"managingEditor", rules);
+void FeedFetcher::ReadRss(IXMLDOMElement* root, const ItemRules& rules) {
+    readChannel(root, L"managingEditor", rules);
 }
 
-bool FeedFetcher::ReadRss2(IXMLDOMElement* root, const ItemRules& rules) {
-    return readChannel(root, L"dc:creator", rules);
-}
+void FeedFetcher::ReadRss2(IXMLDOMElement* root, const ItemRules& rules) { readChannel(root, L"dc:creator", rules); }
 
 // Items are the children of the first channel, whose title and link replace those of any
 // earlier document even when it has none.
-bool FeedFetcher::readChannel(IXMLDOMElement* root, const wchar_t* fallbackAuthorName, const ItemRules& rules) {
+void FeedFetcher::readChannel(IXMLDOMElement* root, const wchar_t* fallbackAuthorName, const ItemRules& rules) {
     const XmlElement channel = FindChild(root, L"channel");
     feedTitle = ChildText(channel.Get(), L"title");
     feedLink = ChildText(channel.Get(), L"link");
+    if (!channel) return;
     const std::wstring fallbackAuthor = ChildText(channel.Get(), fallbackAuthorName);
-    if (!channel) return true;
     ForEachChildElement(channel.Get(), [&](IXMLDOMElement* child, const std::wstring& tagName) {
         if (tagName == L"item") readItem(child, fallbackAuthor, rules);
     });
-    return true;
 }
 
 // Items stand beside the channel here; each channel met sets what the items after it use,
 // and without one the previous document's title stays.
-bool FeedFetcher::ReadRdf(IXMLDOMElement* root, const ItemRules& rules) {
+void FeedFetcher::ReadRdf(IXMLDOMElement* root, const ItemRules& rules) {
     std::wstring fallbackAuthor;
     ForEachChildElement(root, [&](IXMLDOMElement* child, const std::wstring& tagName) {
         if (tagName == L"channel") {
@@ -94,7 +92,6 @@ bool FeedFetcher::ReadRdf(IXMLDOMElement* root, const ItemRules& rules) {
             readItem(child, fallbackAuthor, rules);
         }
     });
-    return true;
 }
 
 void FeedFetcher::readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const ItemRules& rules) {

@@ -30,9 +30,9 @@ public:
     bool ReadFeedBody(const std::string& body, const std::wstring& contentType, int32_t lastRetrieved,
                       int32_t htmlMode, int32_t senderMode);
 
-    std::wstring feedTitle;  // of the last document read
-    std::wstring feedLink;
-    std::wstring lastError;        // the XML load error of the last fetch
+    std::wstring feedTitle;       // of the last document read
+    std::wstring feedLink;        // of the last document read
+    std::wstring lastError;       // the XML load error of the last fetch
     std::vector<FeedItem> items;  // never emptied here: a run collects every link's items
 
 private:
@@ -42,10 +42,11 @@ private:
         int32_t senderMode;
     };
 
-    bool ReadRss(IXMLDOMElement* root, const ItemRules& rules);
-    bool ReadRss2(IXMLDOMElement* root, const ItemRules& rules);
-    bool ReadRdf(IXMLDOMElement* root, const ItemRules& rules);
-    bool readChannel(IXMLDOMElement* root, const wchar_t* fallbackAuthorName, const ItemRules& rules);
+    // The readers append the new items; a failing DOM call throws FetchError out of them.
+    void ReadRss(IXMLDOMElement* root, const ItemRules& rules);
+    void ReadRss2(IXMLDOMElement* root, const ItemRules& rules);
+    void ReadRdf(IXMLDOMElement* root, const ItemRules& rules);
+    void readChannel(IXMLDOMElement* root, const wchar_t* fallbackAuthorName, const ItemRules& rules);
     void readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const ItemRules& rules);
 
     ComInitialization com_;  // for the fetcher's whole life

@@ -1,6 +1,6 @@
 #pragma once
 // The MSXML 3 DOM document as the feed readers and the OPML import use it. Failing COM
-// calls throw FetchError.
+// calls throw FetchError; a lack of memory throws std::bad_alloc, as for any text.
 #include <windows.h>
 #include <msxml2.h>
 #include <wrl/client.h>
