@@ -1,2 +1,3 @@
 list(APPEND WIN32_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/PluginHarness.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TestFiles.cpp)
