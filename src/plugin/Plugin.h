@@ -9,3 +9,6 @@ bool attachToProcess(HINSTANCE instance);
 
 // Loads the settings on first use, creating the file from the defaults when it is missing.
 void ensureSettingsLoaded();
+
+// The client's plug-in information record: four texts at byte offsets 0, 80, 160 and 240.
+void fillPluginInfo(char* record);
