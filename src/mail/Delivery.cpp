@@ -4,7 +4,6 @@
 
 #include <optional>
 
-#include "common/Clock.h"
 #include "common/TextConversion.h"
 #include "feed/FeedFetcher.h"
 #include "mail/LinkedPage.h"
@@ -17,19 +16,12 @@
 
 namespace {
 
-constexpr int kLabelBufferSize = 80;
-
 std::string toUtf8(const std::wstring& text) { return toMultiByte(text, CP_UTF8); }
 
 // "Feedwick:正在保存到收件箱 [3/10]"
 std::string progressText(size_t position, size_t count) {
-    wchar_t label[kLabelBufferSize] = {};
-    LoadStringW(pluginInstance, IDS_STATUS_SAVING, label, kLabelBufferSize);
-    return toAnsi(std::wstring(label) + L" [" + std::to_wstring(position) + L"/" + std::to_wstring(count) + L"]");
-}
-
-bool budgetLeft(int32_t runStart) {
-    return static_cast<int64_t>(currentTime()) < static_cast<int64_t>(runStart) + pluginSettings.TimeoutS;
+    return toAnsi(loadPluginString(IDS_STATUS_SAVING) + L" [" + std::to_wstring(position) + L"/" +
+                  std::to_wstring(count) + L"]");
 }
 
 // The item's mail; none when its page prefetch failed on a stop request, which ends delivery.
@@ -62,7 +54,7 @@ bool deliverItems(FeedFetcher& fetcher, const std::wstring& inboxFolderId, int32
     const std::string folder = toAnsi(inboxFolderId);
     const size_t count = fetcher.items.size();
     for (size_t i = 0; i < count; ++i) {
-        if (!budgetLeft(runStart)) return false;
+        if (!runBudgetLeft(runStart, pluginSettings.TimeoutS)) return false;
         const std::optional<std::string> mail = composeItemMail(fetcher, fetcher.items[i]);
         if (!mail) return false;
         hostApi.SetMessageText(nullptr, progressText(i + 1, count).c_str());

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/MsxmlIds.h"
+#include "common/TextConversion.h"
 #include "plugin/HostApi.h"
 #include "ui/Messages.h"
 #include "plugin/Plugin.h"
@@ -18,7 +19,6 @@ CommandIds commandIds;
 
 namespace {
 
-constexpr int kStringBufferSize = 80;
 constexpr int kHostMenuPopupForPlugins = 4;
 constexpr int kToolbarImageCount = 3;
 
@@ -39,11 +39,7 @@ const CommandDefinition kCommands[] = {
     {IDS_STOP_DESCRIPTION, IDS_STOP_MENU, requestStop, grayedWhileIdle, &CommandIds::stop},
 };
 
-std::string loadAnsiString(UINT id) {
-    char text[kStringBufferSize] = {};
-    LoadStringA(pluginInstance, id, text, kStringBufferSize);
-    return text;
-}
+std::string loadAnsiString(UINT id) { return toAnsi(loadPluginString(id)); }
 
 HWND hostMainWindow() {
     HWND windows[4] = {};

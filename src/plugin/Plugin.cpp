@@ -12,6 +12,7 @@ namespace {
 bool settingsLoaded = false;
 
 constexpr size_t kInfoFieldSize = 80;
+constexpr int kStringBufferSize = 80;
 constexpr wchar_t kPluginName[] = L"Mirvel! Feedwick插件";
 constexpr wchar_t kVendorName[] = L"MvFeedwick developers";
 constexpr wchar_t kPluginVersion[] = L"1.2";
@@ -47,4 +48,10 @@ void fillPluginInfo(char* record) {
     writeInfoField(record + kInfoFieldSize, kVendorName);
     writeInfoField(record + 2 * kInfoFieldSize, kPluginVersion);
     writeInfoField(record + 3 * kInfoFieldSize, kPluginDescription);
+}
+
+std::wstring loadPluginString(UINT id) {
+    wchar_t text[kStringBufferSize] = {};
+    LoadStringW(pluginInstance, id, text, kStringBufferSize);
+    return text;
 }

@@ -2,6 +2,8 @@
 // Process-wide values of the library itself.
 #include <windows.h>
 
+#include <string>
+
 extern HINSTANCE pluginInstance;
 
 // Records the instance, binds the host and derives the settings path; false refuses the load.
@@ -12,3 +14,6 @@ void ensureSettingsLoaded();
 
 // The client's plug-in information record: four texts at byte offsets 0, 80, 160 and 240.
 void fillPluginInfo(char* record);
+
+// A text of the library's string table.
+std::wstring loadPluginString(UINT id);

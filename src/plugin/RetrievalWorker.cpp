@@ -19,30 +19,18 @@
 
 namespace {
 
-constexpr int kStatusBufferSize = 80;
 constexpr DWORD kExitPollMs = 50;
 
 ScopedHandle workerThread;
 
 void showStatus(const std::string& text) { hostApi.SetMessageText(nullptr, text.c_str()); }
 
-std::wstring loadWideString(UINT id) {
-    wchar_t text[kStatusBufferSize] = {};
-    LoadStringW(pluginInstance, id, text, kStatusBufferSize);
-    return text;
-}
-
 // String 108 with the link's title in place of its "%s".
 std::string fetchingStatus(const std::wstring& title) {
-    std::wstring text = loadWideString(IDS_STATUS_FETCHING);
+    std::wstring text = loadPluginString(IDS_STATUS_FETCHING);
     const size_t placeholder = text.find(L"%s");
     if (placeholder != std::wstring::npos) text.replace(placeholder, 2, title);
     return toAnsi(text);
-}
-
-bool budgetExhausted(int32_t runStart) {
-    return static_cast<int64_t>(currentTime()) >=
-           static_cast<int64_t>(runStart) + pluginSettings.TimeoutS;
 }
 
 void fetchLinks(FeedFetcher& fetcher, int32_t runStart) {
@@ -59,12 +47,12 @@ void fetchLinks(FeedFetcher& fetcher, int32_t runStart) {
                 link.lastRetrieved = currentTime();
             }
         }
-        if (budgetExhausted(runStart) || single != -1) return;
+        if (!runBudgetLeft(runStart, pluginSettings.TimeoutS) || single != -1) return;
     }
 }
 
 void deliverAndKeep(FeedFetcher& fetcher, int32_t runStart) {
-    showStatus(toAnsi(loadWideString(IDS_STATUS_SAVING)));
+    showStatus(toAnsi(loadPluginString(IDS_STATUS_SAVING)));
     std::sort(fetcher.items.begin(), fetcher.items.end(),
               [](const FeedItem& a, const FeedItem& b) { return a.date < b.date; });
     const std::string mailboxDir = findMailboxDir(toAnsi(pluginSettings.Mailbox));
