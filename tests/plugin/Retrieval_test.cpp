@@ -107,6 +107,38 @@ TEST_F(Retrieval, DeliversNewItemsOldestFirstAcrossFeeds) {
     for (const LinkEntry& link : pluginSettings.links) EXPECT_GE(link.lastRetrieved, before);
 }
 
+TEST_F(Retrieval, PrefetchLinksMailTheRewrittenPageOrTheTimeoutNotice) {
+    const std::string page =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\"></head>"
+        "<body><A HREF='next.html'>\xa4\xb3</A><embed src=x.swf>gone</embed><img src=\"http://o/i.png\"></body></html>";
+    server.writeFile("page.html", page);
+    const std::string pageUrl = toAnsi(server.url("/page.html"));
+    const std::string hangingUrl = toAnsi(server.url("/page.html?hang=1"));
+    server.writeFile("a.xml", rss2("Alpha", item("Fetched", pageUrl, "Tue, 14 Nov 2023 10:00:00 +0000", "own text") +
+                                                item("Hanging", hangingUrl, "Tue, 14 Nov 2023 11:00:00 +0000", "own text")));
+    const auto harness = client(iniFor({{server.url("/a.xml"), "Alpha", 2}}, "TimeoutB=1\r\n"));
+    ASSERT_TRUE(runToEnd(*harness));
+    const auto mails = standin::appendedMessages();
+    ASSERT_EQ(mails.size(), 2u);
+
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.port());
+    const std::string& fetched = mails[0].text;
+    EXPECT_NE(fetched.find("Content-Type: text/html; charset=EUC-JP\r\n"), std::string::npos);
+    EXPECT_NE(fetched.find("\r\n\r\n<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">"
+                           "</head><body><a href=\"" + base + "/next.html\">\xa4\xb3</A><img src=\"http://o/i.png\">"
+                           "</body></html>\r\n"),
+              std::string::npos)
+        << fetched;
+
+    const std::string& notice = mails[1].text;
+    EXPECT_NE(notice.find("Content-Type: text/html; charset=UTF-8\r\n"), std::string::npos);
+    EXPECT_NE(notice.find("<BODY>\r\n" + utf8(L"\r\nMvFeedwick: 由于连接超时，下面链接点的HTML页不能收取") +
+                          "<BR><BR><A HREF=\"" + hangingUrl + "\">" + hangingUrl + "</A>\r\n"),
+              std::string::npos)
+        << notice;
+    EXPECT_EQ(notice.find("own text"), std::string::npos);
+}
+
 TEST_F(Retrieval, SecondRunAsksIfModifiedSinceAndDeliversNothingNew) {
     server.writeFile("a.xml", rss2("Alpha", item("Old", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
     const auto harness = client(iniFor({{server.url("/a.xml?ims304=1"), "Alpha"}}));
