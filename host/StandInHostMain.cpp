@@ -42,6 +42,15 @@ bool parseArguments(int argc, char** argv, Arguments& arguments) {
     return !arguments.plugin.empty();
 }
 
+double processCpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto seconds = [](const FILETIME& time) {
+        return (static_cast<double>(time.dwHighDateTime) * 4294967296.0 + time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
 // Runs the first registered command, retrieve all, and waits while it reports itself grayed.
 bool runRetrieveAll(int waitSeconds) {
     const auto commands = standin::registeredCommands();
@@ -80,8 +89,12 @@ int main(int argc, char** argv) {
 
     int exitCode = 0;
     if (arguments.retrieveAll) {
+        const double cpuBefore = processCpuSeconds();
+        const ULONGLONG started = GetTickCount64();
         if (!runRetrieveAll(arguments.waitSeconds)) exitCode = 4;
         std::printf("mails delivered: %zu\n", standin::appendedMessages().size());
+        std::printf("run wall seconds: %.3f\n", static_cast<double>(GetTickCount64() - started) / 1000.0);
+        std::printf("run cpu seconds: %.3f\n", processCpuSeconds() - cpuBefore);
     }
     plugin.onExit();
     plugin.unload();

@@ -30,6 +30,11 @@ public:
         handle_ = handle;
     }
     Handle release() { return std::exchange(handle_, Traits::invalid()); }
+    // For out-parameters: the old handle is released first.
+    Handle* put() {
+        reset();
+        return &handle_;
+    }
 
 private:
     Handle handle_ = Traits::invalid();

@@ -8,8 +8,12 @@ std::wstring toWide(std::string_view bytes, UINT codePage) {
     const int length = MultiByteToWideChar(codePage, 0, bytes.data(), sourceLength, nullptr, 0);
     if (length <= 0) return {};
     std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), sourceLength, text.data(), length);
+    if (MultiByteToWideChar(codePage, 0, bytes.data(), sourceLength, text.data(), length) != length) return {};
     return text;
+}
+
+std::wstring MultiByteToText(UINT codePage, std::string_view bytes) {
+    return toWide(bytes.substr(0, bytes.find('\0')), codePage);
 }
 
 std::string toMultiByte(std::wstring_view text, UINT codePage) {

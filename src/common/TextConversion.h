@@ -9,6 +9,10 @@
 // replacement characters rather than failing the whole text.
 std::wstring toWide(std::string_view bytes, UINT codePage = CP_ACP);
 
+// `bytes` taken as a NUL-terminated string in `codePage`: what follows the first NUL is not
+// part of it. Empty when the conversion fails.
+std::wstring MultiByteToText(UINT codePage, std::string_view bytes);
+
 // UTF-16 to the given code page; characters it lacks become its default character.
 std::string toMultiByte(std::wstring_view text, UINT codePage = CP_ACP);
 

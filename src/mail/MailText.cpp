@@ -73,8 +73,8 @@ void appendMessageIdPart(std::string& out, std::string_view link) {
 std::string_view charsetLabelOf(const MailParts& parts) {
     if (parts.htmlMode != HtmlPrefetchLink || !parts.pageFetched) return "; charset=UTF-8";
     switch (parts.pageCharset) {
-        case PageCharset::EucJp: return "; charset=EUC-JP";
-        case PageCharset::Jis: return "; charset=Shift_JIS";
+        case CharsetKind::EucJp: return "; charset=EUC-JP";
+        case CharsetKind::Jis: return "; charset=Shift_JIS";
         default: return "; charset=UTF-8";
     }
 }

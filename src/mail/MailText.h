@@ -6,12 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "feed/Charset.h"
 #include "settings/HtmlMode.h"
-
-// The charset that a prefetched page names, numbered like the charset kinds of feed
-// decoding: 1 a name containing "utf", 2 "euc", 3 "jis", 0 none found. It picks the
-// Content-Type label: EUC-JP for EucJp, Shift_JIS for Jis, UTF-8 otherwise.
-enum class PageCharset : int32_t { NotFound = 0, Utf8 = 1, EucJp = 2, Jis = 3 };
 
 // The views must stay valid during `composeMailText`.
 struct MailParts {
@@ -25,7 +21,9 @@ struct MailParts {
     // notice; after a failure on a stop request the caller composes no mail at all.
     bool pageFetched = false;
     std::string_view page;       // the fetched page with its links rewritten, in its own encoding
-    PageCharset pageCharset = PageCharset::Utf8;
+    // The charset the page names; picks the Content-Type label: EUC-JP for EucJp,
+    // Shift_JIS for Jis, UTF-8 otherwise.
+    CharsetKind pageCharset = CharsetKind::Utf8;
 };
 
 // The message text, each line ended by CR LF; the body ends at its first NUL byte.

@@ -207,11 +207,6 @@ std::wstring pageBaseOf(std::wstring_view link) {
     return std::wstring(link.substr(start, hostEnd - start));
 }
 
-std::string_view pageHeadOf(std::string_view page) {
-    const std::string_view head = page.substr(0, 2047);
-    return head.substr(0, head.find('\0'));
-}
-
 std::string rewritePageLinks(std::string_view page, std::string_view base,
                              const std::atomic<int32_t>* stopRequested) {
     return PageLinkRewriter(page, base).run(stopRequested);

@@ -13,9 +13,6 @@
 // result to the ANSI code page before handing it to `rewritePageLinks`.
 std::wstring pageBaseOf(std::wstring_view link);
 
-// The bytes in which the page names its charset: the first 2047, up to the first NUL.
-std::string_view pageHeadOf(std::string_view page);
-
 // The page with its links rewritten against `base`, in one pass of linear cost however
 // hostile the page. Once `*stopRequested` is non-zero the scan ends and the output so far
 // is the result.

@@ -1,8 +1,23 @@
 // The library's entry point and the callbacks the client calls on its user-interface thread.
 #include <windows.h>
 
+#include "common/Clock.h"
+#include "plugin/Commands.h"
 #include "plugin/Plugin.h"
+#include "plugin/RetrievalWorker.h"
 #include "plugin/RunState.h"
+#include "settings/Settings.h"
+
+namespace {
+
+void requestAutomaticRetrieval() { requestRetrieval(nullptr, 0); }
+
+bool intervalElapsed() {
+    const int64_t due = static_cast<int64_t>(runState.lastRunStart) + static_cast<int64_t>(pluginSettings.Interval) * 60;
+    return currentTime() >= due;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -13,23 +28,42 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 
 int WINAPI MVC_OnStart() {
     ensureSettingsLoaded();
+    if (pluginSettings.ToolMenu) setUpToolbar();
     return 0;
 }
 
 int WINAPI MVC_OnExit() {
     runState.stopRequested = 1;
+    waitForWorkerWhilePumping();
     return 0;
 }
 
-int WINAPI MVC_OnMenuInit(HWND, HMENU, int) {
+int WINAPI MVC_OnMenuInit(HWND, HMENU menu, int menuType) {
     ensureSettingsLoaded();
+    if (menuType == 0 && pluginSettings.ToolMenu) setUpMenu(menu, menuType);
     return 0;
 }
 
-int WINAPI MVC_OnEveryMinute() { return 0; }
-int WINAPI MVC_OnFinishRetrieve(int) { return 0; }
-int WINAPI MVC_OnPlugInSetup(HWND) { return 1; }
-int WINAPI MVC_OnPlugInInfo(void*) { return 0; }
+int WINAPI MVC_OnEveryMinute() {
+    if (pluginSettings.ScheduleType == ScheduleEveryInterval && intervalElapsed()) requestAutomaticRetrieval();
+    return 0;
+}
+
+int WINAPI MVC_OnFinishRetrieve(int) {
+    if (pluginSettings.ScheduleType == ScheduleAfterHostRetrieval) requestAutomaticRetrieval();
+    return 0;
+}
+
+int WINAPI MVC_OnPlugInSetup(HWND owner) {
+    runSetup(owner, 0);
+    return 1;
+}
+
+int WINAPI MVC_OnPlugInInfo(void* record) {
+    fillPluginInfo(static_cast<char*>(record));
+    return 0;
+}
+
 int WINAPI MVC_OnOpenFolder(LPCSTR) { return 0; }
 int WINAPI MVC_OnOpenMail(LPCSTR) { return 0; }
 int WINAPI MVC_OnOpenCompose(HWND, HWND) { return 0; }

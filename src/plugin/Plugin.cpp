@@ -1,5 +1,6 @@
 #include "plugin/Plugin.h"
 
+#include "common/TextConversion.h"
 #include "plugin/HostApi.h"
 #include "settings/IniPath.h"
 #include "settings/Settings.h"
@@ -7,8 +8,21 @@
 HINSTANCE pluginInstance = nullptr;
 
 namespace {
+
 bool settingsLoaded = false;
+
+constexpr size_t kInfoFieldSize = 80;
+constexpr int kStringBufferSize = 80;
+constexpr wchar_t kPluginName[] = L"Mirvel! Feedwick插件";
+constexpr wchar_t kVendorName[] = L"MvFeedwick developers";
+constexpr wchar_t kPluginVersion[] = L"1.2";
+constexpr wchar_t kPluginDescription[] = L"Mirvel!添加收取Blog功能。 ";
+
+void writeInfoField(char* field, const wchar_t* text) {
+    lstrcpynA(field, toAnsi(text).c_str(), static_cast<int>(kInfoFieldSize));
 }
+
+}  // namespace
 
 bool attachToProcess(HINSTANCE instance) {
     pluginInstance = instance;
@@ -27,4 +41,17 @@ void ensureSettingsLoaded() {
         loadSettings(iniPath);
     }
     settingsLoaded = true;
+}
+
+void fillPluginInfo(char* record) {
+    writeInfoField(record, kPluginName);
+    writeInfoField(record + kInfoFieldSize, kVendorName);
+    writeInfoField(record + 2 * kInfoFieldSize, kPluginVersion);
+    writeInfoField(record + 3 * kInfoFieldSize, kPluginDescription);
+}
+
+std::wstring loadPluginString(UINT id) {
+    wchar_t text[kStringBufferSize] = {};
+    LoadStringW(pluginInstance, id, text, kStringBufferSize);
+    return text;
 }

@@ -2,6 +2,8 @@
 // Process-wide values of the library itself.
 #include <windows.h>
 
+#include <string>
+
 extern HINSTANCE pluginInstance;
 
 // Records the instance, binds the host and derives the settings path; false refuses the load.
@@ -9,3 +11,9 @@ bool attachToProcess(HINSTANCE instance);
 
 // Loads the settings on first use, creating the file from the defaults when it is missing.
 void ensureSettingsLoaded();
+
+// The client's plug-in information record: four texts at byte offsets 0, 80, 160 and 240.
+void fillPluginInfo(char* record);
+
+// A text of the library's string table.
+std::wstring loadPluginString(UINT id);

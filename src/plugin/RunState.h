@@ -20,3 +20,7 @@ extern RunState runState;
 
 // Callback of the client's stop command: asks the run to end and returns at once.
 void WINAPI requestStop(HWND window, int parameter);
+
+// Whether a run that began at `runStart` may still start a fetch or a delivery: its
+// `timeoutSeconds` budget ends once the current time reaches runStart + timeoutSeconds.
+bool runBudgetLeft(int32_t runStart, int32_t timeoutSeconds);

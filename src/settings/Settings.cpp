@@ -91,6 +91,19 @@ void loadLinksSection(const std::string& path, bool version11, std::vector<LinkE
     }
 }
 
+// The whole Links section, "Count" first, as one block of NUL-separated "key=value" lines.
+// Written in one call: key by key, the system rewrites the file once per key, which
+// makes a long list take minutes.
+std::string linksSection(const std::vector<LinkEntry>& links) {
+    std::string section = "Count=" + std::to_string(links.size());
+    section += '\0';
+    for (size_t i = 0; i < links.size(); ++i) {
+        section += std::to_string(i) + "=" + formatLinkLine(toLinkLineFields(links[i]));
+        section += '\0';
+    }
+    return section;  // c_str() adds the final NUL that ends the block
+}
+
 }  // namespace
 
 bool loadSettings(const std::string& path) {
@@ -123,11 +136,7 @@ bool saveSettings(const std::string& path) {
     writeInt(path, kControl, "TimeoutB", s.TimeoutB);
     saveWindowPosition(path);
 
-    WritePrivateProfileStringA(kLinks, nullptr, nullptr, path.c_str());
-    writeInt(path, kLinks, "Count", static_cast<int32_t>(s.links.size()));
-    for (size_t i = 0; i < s.links.size(); ++i) {
-        writeText(path, kLinks, std::to_string(i).c_str(), formatLinkLine(toLinkLineFields(s.links[i])));
-    }
+    WritePrivateProfileSectionA(kLinks, linksSection(s.links).c_str(), path.c_str());
     return true;
 }
 

@@ -1,1 +1,2 @@
-# Sources of this subsystem are added as it is built.
+list(APPEND WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Messages.cpp)

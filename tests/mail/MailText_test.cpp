@@ -35,7 +35,7 @@ MailParts itemParts(int32_t htmlMode, std::string_view body) {
     return parts;
 }
 
-MailParts pageParts(std::string_view page, PageCharset charset) {
+MailParts pageParts(std::string_view page, CharsetKind charset) {
     MailParts parts = itemParts(HtmlPrefetchLink, "feed text");
     parts.pageFetched = true;
     parts.page = page;
@@ -43,7 +43,7 @@ MailParts pageParts(std::string_view page, PageCharset charset) {
     return parts;
 }
 
-MailParts failedPrefetchParts(PageCharset charset) {
+MailParts failedPrefetchParts(CharsetKind charset) {
     MailParts parts = pageParts("page", charset);
     parts.pageFetched = false;
     return parts;
@@ -88,19 +88,19 @@ TEST(MailText, WholeMessageForEachBody) {
         {"break lines keeps lone CR", itemParts(HtmlBreakLines, "a\rb\r\r\n\n"),
          headers("item-1", "; charset=UTF-8") + frame("a\rb\r<BR>\r\n<BR>\r\n", "item-1") + "\r\n"},
         {"unknown mode", itemParts(7, "Hi"), headers("item-1", "; charset=UTF-8") + "\r\n"},
-        {"rewritten page", pageParts(rewrittenPage, PageCharset::Utf8),
+        {"rewritten page", pageParts(rewrittenPage, CharsetKind::Utf8),
          headers("item-1", "; charset=UTF-8") +
              "<html><a href=\"http://h/x.html\">x</A><img src=\"http://h/i.png\"><p>end\r\n"},
-        {"empty page", pageParts("", PageCharset::Utf8), headers("item-1", "; charset=UTF-8") + "\r\n"},
-        {"page of no known charset", pageParts("p", PageCharset::NotFound),
+        {"empty page", pageParts("", CharsetKind::Utf8), headers("item-1", "; charset=UTF-8") + "\r\n"},
+        {"page of no known charset", pageParts("p", CharsetKind::None),
          headers("item-1", "; charset=UTF-8") + "p\r\n"},
-        {"regression: EUC-JP page was labelled gb2312", pageParts("p", PageCharset::EucJp),
+        {"regression: EUC-JP page was labelled gb2312", pageParts("p", CharsetKind::EucJp),
          headers("item-1", "; charset=EUC-JP") + "p\r\n"},
-        {"regression: Shift_JIS page was labelled gb2312", pageParts("p", PageCharset::Jis),
+        {"regression: Shift_JIS page was labelled gb2312", pageParts("p", CharsetKind::Jis),
          headers("item-1", "; charset=Shift_JIS") + "p\r\n"},
-        {"page ends at NUL", pageParts(std::string_view("ab\0cd", 5), PageCharset::Utf8),
+        {"page ends at NUL", pageParts(std::string_view("ab\0cd", 5), CharsetKind::Utf8),
          headers("item-1", "; charset=UTF-8") + "ab\r\n"},
-        {"prefetch timed out", failedPrefetchParts(PageCharset::Jis),
+        {"prefetch timed out", failedPrefetchParts(CharsetKind::Jis),
          headers("item-1", "; charset=UTF-8") + frame(notice, "item-1") + "\r\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(composeMailText(c.parts), c.expected) << c.name;

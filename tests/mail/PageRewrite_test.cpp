@@ -158,18 +158,4 @@ TEST(PageRewrite, PageBaseIsSchemeAndHost) {
     for (const auto& c : cases) EXPECT_EQ(pageBaseOf(c.link), c.expected) << c.link;
 }
 
-TEST(PageRewrite, HeadIsFirst2047BytesUpToNul) {
-    const std::string longPage = std::string(3000, 'x');
-    const struct {
-        std::string page;
-        std::string expected;
-    } cases[] = {
-        {"", ""},
-        {"<meta charset=utf-8>", "<meta charset=utf-8>"},
-        {std::string("ab\0charset=euc", 14), "ab"},
-        {longPage, std::string(2047, 'x')},
-    };
-    for (const auto& c : cases) EXPECT_EQ(pageHeadOf(c.page), c.expected);
-}
-
 }  // namespace

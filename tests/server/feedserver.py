@@ -15,6 +15,8 @@ each request is answered, so that tests can combine them:
   drip=S        send the body one byte every S seconds
 
 Each request is appended to the log file as one JSON line: {"path": ..., "headers": {...}}.
+With --timings, each answered request also appends "SECONDS PATH" there: the time from
+reading the request to the end of the answer, the server's own share of an exchange.
 The port and the process id go to the port file ("PORT PID"), written atomically. The
 server ends by itself after its lifetime, so a crashed test run cannot leave it behind.
 """
@@ -26,6 +28,7 @@ import os
 import signal
 import sys
 import threading
+import time
 import urllib.parse
 
 stopping = threading.Event()
@@ -63,6 +66,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         # latin-1 keeps each %XX of an inline body as exactly that byte.
         params = {k: v[-1] for k, v in urllib.parse.parse_qs(url.query, keep_blank_values=True, encoding="latin-1").items()}
         self.log_request_line()
+        started = time.perf_counter()
         if params.get("hang") == "1":
             stopping.wait()
             self.close_connection = True
@@ -70,6 +74,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if "delay" in params and stopping.wait(float(params["delay"])):
             return
         self.deliver(self.answer_for(url.path, params), params)
+        if self.server.timings_file:
+            with log_lock, open(self.server.timings_file, "a", encoding="utf-8") as timings:
+                timings.write("%.6f %s\n" % (time.perf_counter() - started, self.path))
 
     def answer_for(self, path, params):
         status = int(params.get("status", "200"))
@@ -152,12 +159,14 @@ def main():
     parser.add_argument("--root", required=True, help="folder whose files are served")
     parser.add_argument("--port-file", required=True, help='gets "PORT PID" once listening')
     parser.add_argument("--log", required=True, help="gets one JSON line per request")
+    parser.add_argument("--timings", help="gets the server's time for each answered request")
     parser.add_argument("--lifetime", type=float, default=300, help="seconds until it stops")
     options = parser.parse_args()
 
     server = Server(("127.0.0.1", 0), Handler)
     server.root = options.root
     server.log_file = options.log
+    server.timings_file = options.timings
     open(options.log, "a").close()
 
     def stop(*_):

@@ -201,6 +201,52 @@ TEST_F(SettingsFile, HugeCountIsCappedAndDoesNotHang) {
     EXPECT_LT(GetTickCount() - start, 30000u);
 }
 
+TEST_F(SettingsFile, DamagedFilesLoadAndSaveWithoutHarm) {
+    const std::string longTitle(1023 - std::string("1|http://a/||1|2|0").size(), 't');
+    const struct {
+        const char* name;
+        std::string text;
+        size_t links;
+    } cases[] = {
+        {"huge count", "[Links]\r\nCount=99999999999\r\n0=1|u|A|1|2|0\r\n", static_cast<size_t>(kMaxLinkLines)},
+        {"negative count", "[Links]\r\nCount=-2147483648\r\n0=1|u|A|1|2|0\r\n", 0},
+        {"count not a number", "[Links]\r\nCount=x12\r\n0=1|u|A|1|2|0\r\n", 0},
+        {"count without lines", "[Links]\r\nCount=2\r\n", 2},
+        {"line of 1023 bytes", "[Links]\r\nCount=1\r\n0=1|http://a/|" + longTitle + "|1|2|0\r\n", 1},
+        {"line cut at the buffer", "[Links]\r\nCount=1\r\n0=1|http://a/|" + std::string(3000, 't') + "|1|2|0\r\n", 0},
+        {"thousands of separators", "[Links]\r\nCount=1\r\n0=" + std::string(1000, '|') + "\r\n", 0},
+        {"separators around fields", "[Links]\r\nCount=1\r\n0=" + std::string(300, '|') + "1|u|t|1|2|0" +
+                                         std::string(300, '|') + "\r\n", 1},
+        {"bytes invalid in the code page", "[Links]\r\nCount=1\r\n0=1|\x80\xff|\xff|1|2|0\r\n", 1},
+        {"lead byte before the line end", "[Links]\r\nCount=1\r\n0=1|u|t|1|2|0\x81\r\n", 1},
+        {"not an INI file", std::string("\x7f" "ELF\x01\x00\x00[\x00=\xff\r\x00", 13) + std::string(5000, '\xc3'), 0},
+        {"empty file", "", 0},
+    };
+    for (const auto& c : cases) {
+        write(c.text + "\r\n[Other]\r\nKeep=yes\r\n");
+        ASSERT_TRUE(loadSettings(ini())) << c.name;
+        EXPECT_EQ(pluginSettings.links.size(), c.links) << c.name;
+        ASSERT_TRUE(saveSettings(ini())) << c.name;
+        EXPECT_NE(readFile(ini()).find("[Other]\r\nKeep=yes"), std::string::npos) << c.name;
+        ASSERT_TRUE(loadSettings(ini())) << c.name;
+        EXPECT_EQ(pluginSettings.links.size(), c.links) << c.name << " after saving";
+    }
+}
+
+TEST_F(SettingsFile, ReadOnlyFileStillLoadsAndSaveDoesNoHarm) {
+    write("[Control]\r\nVersion=1.2\r\nTimeoutC=33\r\n[Links]\r\nCount=1\r\n0=1|u|A|1|2|0\r\n[Other]\r\nKeep=yes\r\n");
+    ASSERT_TRUE(SetFileAttributesA(ini().c_str(), FILE_ATTRIBUTE_READONLY));
+    loadSettings(ini());
+    EXPECT_EQ(pluginSettings.TimeoutC, 33);
+    pluginSettings.TimeoutC = 44;
+    EXPECT_TRUE(saveSettings(ini()));
+    loadSettings(ini());
+    EXPECT_TRUE(pluginSettings.TimeoutC == 33 || pluginSettings.TimeoutC == 44);
+    EXPECT_EQ(pluginSettings.links.size(), 1u);
+    EXPECT_NE(readFile(ini()).find("Keep=yes"), std::string::npos);
+    SetFileAttributesA(ini().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(SettingsFile, SaveKeepsOtherSectionsAndDropsUnknownKeys) {
     write("[Other]\r\nKeep=yes\r\n[Control]\r\nUnknown=1\r\nVersion=1.2\r\n[Links]\r\nCount=0\r\nStale=x\r\n");
     loadSettings(ini());

@@ -2,8 +2,10 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -38,6 +40,13 @@ std::string testProgramFolder() {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder = path;
     return folder.substr(0, folder.rfind('\\'));
+}
+
+std::string testDataPath(const std::string& relativePath) {
+    const char* root = std::getenv("FEEDWICK_TEST_DATA");
+    std::string path = "Z:" + std::string(root ? root : "") + "/" + relativePath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 std::string readFile(const std::string& path) {

@@ -22,6 +22,9 @@ private:
 // The folder of the running test program, where the build puts the DLL and the hosts.
 std::string testProgramFolder();
 
+// A file under tests/data (FEEDWICK_TEST_DATA, a Unix path seen through Wine's Z: drive).
+std::string testDataPath(const std::string& relativePath);
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 

@@ -1,3 +1,4 @@
 list(APPEND WIN32_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/PluginHarness.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TestFiles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TestServer.cpp)

@@ -1,0 +1,51 @@
+# Shared by scripts/demo and the measuring scripts: builds the plug-in and the stand-in
+# client, serves a folder over loopback HTTP, and runs the client under Wine.
+# Expects $root (the checkout) and $work (a scratch folder) to be set.
+
+build_client() {
+    "$root/scripts/setup"
+    cmake -S "$root" -B "$root/build/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+    cmake --build "$root/build/win32" --target MvFeedwick StandInHost >/dev/null
+}
+
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Serves $work/served; sets $base to its address. The server stops when the script exits.
+start_feed_server() {
+    mkdir -p "$work/served"
+    python3 "$root/tests/server/feedserver.py" --root "$work/served" --port-file "$work/port" \
+            --log "$work/requests.log" --timings "$work/timings.log" --lifetime "${1:-600}" &
+    server=$!
+    trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true' EXIT
+    for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
+    [ -s "$work/port" ] || { echo "the feed server did not start" >&2; exit 1; }
+    base="http://127.0.0.1:$(cut -d' ' -f1 "$work/port")"
+}
+
+# A client data folder with the mailbox "Demo" (folder demo0001.mb) and the plug-in in
+# $work/client, its INI written from the link lines given on standard input and the
+# Control keys given as arguments (KEY=VALUE).
+lay_out_client() {
+    mkdir -p "$work/data/demo0001.mb" "$work/client"
+    printf '[Account]\r\nName=Demo\r\n' > "$work/data/demo0001.mb/Mailbox.ini"
+    cp "$root/build/win32/bin/MvFeedwick.dll" "$work/client/"
+    # The settings file is ANSI text in the client's code page, 936 here.
+    python3 -c '
+import sys
+links = [line.rstrip("\n") for line in sys.stdin if line.strip()]
+control = "".join(setting + "\r\n" for setting in sys.argv[2:])
+text = "[Control]\r\nVersion=1.2\r\nMailbox=Demo\r\n%s[Links]\r\nCount=%d\r\n" % (control, len(links))
+text += "".join("%d=%s\r\n" % (i, line) for i, line in enumerate(links))
+open(sys.argv[1], "wb").write(text.encode("gbk"))
+' "$work/client/MvFeedwick.ini" "$@"
+}
+
+inbox_folder() { printf '%s' "$work/data/demo0001.mb/!!!!Inbox"; }
+
+# Loads the plug-in into the stand-in client and runs "retrieve all" once.
+run_client() {
+    LC_ALL=zh_CN.UTF-8 "$root/cmake/wine-run" "$root/build/win32/bin/StandInHost.exe" \
+        --plugin "$(windows_path "$work/client/MvFeedwick.dll")" \
+        --data "$(windows_path "$work/data")" --store-mails --retrieve-all | tr -d '\r'
+}

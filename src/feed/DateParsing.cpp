@@ -1,0 +1,292 @@
+#include "feed/DateParsing.h"
+
+#include <algorithm>
+#include <ctime>
+#include <initializer_list>
+#include <limits>
+
+namespace {
+
+constexpr std::string_view kMonthNames = "janfebmaraprmayjunjulaugsepoctnovdec";
+
+struct ZoneName {
+    std::string_view name;
+    int32_t offsetMinutes;
+};
+
+// Compared as prefixes of the remaining text, first match first; other names count as UTC.
+constexpr ZoneName kZoneNames[] = {
+    {"UT", 0},     {"GMT", 0},    {"EST", -300}, {"EDT", -240}, {"CST", -360},
+    {"CDT", -300}, {"MST", -420}, {"MDT", -360}, {"PST", -480}, {"PDT", -420},
+};
+
+constexpr int64_t kNumberLimit = 1000000000000;
+constexpr int64_t kFieldLimit = 1000000;
+
+bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+char toLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A left-to-right reading position that never passes the end of its text.
+class Scanner {
+public:
+    explicit Scanner(std::string_view text) : text_(text.substr(0, text.find('\0'))) {}
+
+    bool atEnd() const { return pos_ >= text_.size(); }
+    size_t remaining() const { return text_.size() - pos_; }
+    char peek(size_t ahead = 0) const { return ahead < remaining() ? text_[pos_ + ahead] : '\0'; }
+    std::string_view rest() const { return text_.substr(pos_); }
+    void advance(size_t count = 1) { pos_ += std::min(count, remaining()); }
+
+    template <typename Predicate>
+    void skipWhile(Predicate predicate) {
+        while (!atEnd() && predicate(text_[pos_])) ++pos_;
+    }
+    void skipSpaces() { skipWhile(isSpace); }
+
+    bool startsWithNoCase(std::string_view word) const {
+        if (remaining() < word.size()) return false;
+        for (size_t i = 0; i < word.size(); ++i) {
+            if (toLower(peek(i)) != toLower(word[i])) return false;
+        }
+        return true;
+    }
+
+    // A decimal number as strtol reads it: white space, an optional sign, digits. Without
+    // digits nothing is consumed and the value is 0. Huge values saturate; every caller
+    // rejects them by range.
+    int64_t readNumber() {
+        size_t pos = pos_;
+        while (pos < text_.size() && isSpace(text_[pos])) ++pos;
+        const bool negative = pos < text_.size() && text_[pos] == '-';
+        if (pos < text_.size() && (text_[pos] == '-' || text_[pos] == '+')) ++pos;
+        if (pos >= text_.size() || !isDigit(text_[pos])) return 0;
+        int64_t value = 0;
+        for (; pos < text_.size() && isDigit(text_[pos]); ++pos) {
+            value = std::min(value * 10 + (text_[pos] - '0'), kNumberLimit);
+        }
+        pos_ = pos;
+        return negative ? -value : value;
+    }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+};
+
+// Three characters naming a month, then the rest of the word; 1 to 12, or 0 for none.
+int readMonth(Scanner& scanner) {
+    char name[3];
+    for (size_t i = 0; i < 3; ++i) {
+        const char c = scanner.peek(i);
+        if (i >= scanner.remaining() || c == '-' || isSpace(c)) return 0;
+        name[i] = toLower(c);
+    }
+    scanner.advance(3);
+    const size_t found = kMonthNames.find(std::string_view(name, 3));
+    if (found == std::string_view::npos) return 0;
+    scanner.skipWhile(isLetter);
+    return static_cast<int>(found / 3) + 1;
+}
+
+bool isSpaceOrDash(char c) { return isSpace(c) || c == '-'; }
+
+int32_t zoneNameOffset(std::string_view rest) {
+    for (const ZoneName& zone : kZoneNames) {
+        Scanner scanner(rest);
+        if (scanner.startsWithNoCase(zone.name)) return zone.offsetMinutes;
+    }
+    return 0;
+}
+
+// "+0900", "+09:00", "-5", "GMT+0100" or a zone name, as minutes east of UTC; false for a
+// numeric zone beyond 99:59.
+bool readZone(Scanner& scanner, int32_t& offsetMinutes) {
+    if (scanner.startsWithNoCase("gmt") || scanner.startsWithNoCase("utc")) {
+        scanner.advance(3);
+        scanner.skipSpaces();
+    }
+    if (scanner.peek() != '+' && scanner.peek() != '-') {
+        offsetMinutes = zoneNameOffset(scanner.rest());
+        return true;
+    }
+    const bool negative = scanner.peek() == '-';
+    int64_t hhmm = scanner.readNumber();
+    if (hhmm > -30 && hhmm < 30) {  // hours alone, perhaps followed by ":mm"
+        hhmm *= 100;
+        if (scanner.remaining() >= 2) {
+            scanner.advance();
+            const int64_t minutes = scanner.readNumber();
+            hhmm += negative ? -minutes : minutes;
+        }
+    }
+    if (hhmm < -9959 || hhmm > 9959) return false;
+    offsetMinutes = static_cast<int32_t>(hhmm / 100 * 60 + hhmm % 100);
+    return true;
+}
+
+// " 15:04:05" or " 15:04 " after the date.
+bool readTime(Scanner& scanner, int& hour, int& minute, int& second) {
+    if (!isSpace(scanner.peek())) return false;
+    scanner.advance();
+    const int64_t h = scanner.readNumber();
+    if (h < 0 || h > 23 || scanner.peek() != ':') return false;
+    scanner.advance();
+    const int64_t m = scanner.readNumber();
+    if (m < 0 || m > 59 || scanner.atEnd()) return false;
+    int64_t s = 0;
+    if (scanner.peek() == ':') {
+        scanner.advance();
+        s = scanner.readNumber();
+        if (s < 0 || s > 59) return false;
+    } else if (isSpace(scanner.peek())) {
+        scanner.advance();
+    } else {
+        return false;
+    }
+    scanner.skipSpaces();
+    hour = static_cast<int>(h);
+    minute = static_cast<int>(m);
+    second = static_cast<int>(s);
+    return true;
+}
+
+int64_t floorDivide(int64_t value, int64_t divisor) {
+    const int64_t quotient = value / divisor;
+    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
+}
+
+// Fliegel and Van Flandern's Julian day less that of 1970-01-01, with truncating division.
+int64_t daysSince1970(int64_t year, int64_t month, int64_t day) {
+    const int64_t a = (month - 14) / 12;
+    const int64_t julianDay = day - 32075 + 1461 * (year + 4800 + a) / 4 +
+                              367 * (month - 2 - a * 12) / 12 - 3 * ((year + 4900 + a) / 100) / 4;
+    return julianDay - 2440588;
+}
+
+int64_t secondsSince1970(int64_t days, int64_t hour, int64_t minute, int64_t second) {
+    return ((days * 24 + hour) * 60 + minute) * 60 + second;
+}
+
+int32_t asW3cResult(int64_t seconds) {
+    return (seconds < 0 || seconds > std::numeric_limits<int32_t>::max()) ? -1 : static_cast<int32_t>(seconds);
+}
+
+// Fields out of their ranges carry over as mktime carries them.
+int32_t utcTime(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute, int64_t second) {
+    year += floorDivide(month - 1, 12);
+    month -= floorDivide(month - 1, 12) * 12;
+    return asW3cResult(secondsSince1970(daysSince1970(year, month, 1) + day - 1, hour, minute, second));
+}
+
+int32_t localStandardTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm fields = {};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    fields.tm_isdst = 0;
+    return asW3cResult(static_cast<int64_t>(std::mktime(&fields)));
+}
+
+// sscanf's reading of a format made of %d fields ('#'), literal characters and one %15s
+// ('$'); stops at the first mismatch as sscanf does. Returns the number of fields assigned.
+// Numbers are held to a range in which the calendar arithmetic cannot overflow.
+int scanFields(std::string_view text, std::string_view layout, std::initializer_list<int*> numbers,
+               std::string_view& word) {
+    Scanner scanner(text);
+    int* const* nextNumber = numbers.begin();
+    int assigned = 0;
+    for (const char c : layout) {
+        if (c == '#') {
+            const size_t before = scanner.remaining();
+            const int64_t value = scanner.readNumber();
+            if (scanner.remaining() == before) break;
+            **nextNumber++ = static_cast<int>(std::clamp<int64_t>(value, -kFieldLimit, kFieldLimit));
+            ++assigned;
+        } else if (c == '$') {
+            scanner.skipSpaces();
+            const std::string_view rest = scanner.rest();
+            size_t length = 0;
+            while (length < rest.size() && length < 15 && !isSpace(rest[length])) ++length;
+            if (length == 0) break;
+            word = rest.substr(0, length);
+            ++assigned;
+        } else {
+            if (scanner.atEnd() || scanner.peek() != c) break;
+            scanner.advance();
+        }
+    }
+    return assigned;
+}
+
+}  // namespace
+
+int64_t DaysFromCivil(int year, int month, int day, int hour, int minute, int second) {
+    if (year >= 2038) return secondsSince1970(daysSince1970(2037, 12, 1), 0, 0, 0);
+    return secondsSince1970(daysSince1970(year, month, day), hour, minute, second);
+}
+
+int32_t ParseRfc822Date(std::string_view text) {
+    Scanner scanner(text);
+    scanner.skipSpaces();
+    scanner.skipWhile([](char c) { return !isDigit(c) && !isSpace(c); });  // the weekday
+    scanner.skipSpaces();
+    if (scanner.atEnd()) return 0;
+
+    int month = 0;
+    if (isLetter(scanner.peek()) && (month = readMonth(scanner)) == 0) return 0;
+    const int64_t day = scanner.readNumber();
+    if (day < 1 || day > 31 || scanner.atEnd()) return 0;
+    scanner.skipWhile(isSpaceOrDash);
+    if (month == 0 && (month = readMonth(scanner)) == 0) return 0;
+    scanner.skipWhile(isSpaceOrDash);
+    if (!isDigit(scanner.peek())) return 0;
+    int64_t year = scanner.readNumber();
+    if (year >= 0 && year <= 49) year += 2000;
+    if (year >= 50 && year <= 99) year += 1900;
+    if (year < 1900 || year > 2500) return 0;
+
+    int hour = 0, minute = 0, second = 0;
+    if (!scanner.atEnd() && !readTime(scanner, hour, minute, second)) return 0;
+    int32_t offsetMinutes = 0;
+    if (!scanner.atEnd() && !readZone(scanner, offsetMinutes)) return 0;
+
+    const int64_t seconds = DaysFromCivil(static_cast<int>(year), month, static_cast<int>(day), hour, minute,
+                                          second) - int64_t{60} * offsetMinutes;
+    return static_cast<int32_t>(std::max<int64_t>(seconds, 1));
+}
+
+int32_t ParseW3cDate(std::string_view text) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    std::string_view zone;
+    if (scanFields(text, "#-#-#T#:#:#$", {&year, &month, &day, &hour, &minute, &second}, zone) != 7) {
+        scanFields(text, "#-#-#T#:#$", {&year, &month, &day, &hour, &minute}, zone);
+        second = 0;
+    }
+    if (year == 1) year = 1970;
+    if (zone.empty()) return localStandardTime(year, month, day, hour, minute, second);
+
+    if (zone.front() == '.') {  // fractions of a second
+        zone.remove_prefix(1);
+        while (!zone.empty() && isDigit(zone.front())) zone.remove_prefix(1);
+    }
+    int64_t zoneHours = 0, zoneMinutes = 0;
+    if (zone.empty() || zone.front() != 'Z') {
+        int hours = 0, minutes = 0;
+        std::string_view unused;
+        scanFields(zone, "#:#", {&hours, &minutes}, unused);
+        zoneHours = hours;
+        zoneMinutes = minutes;
+        if (zoneHours >= 100 || zoneHours <= -100) {  // "+0900": hours and minutes without a colon
+            zoneMinutes = zoneHours % 100;
+            zoneHours /= 100;
+        } else if (!zone.empty() && zone.front() == '-') {
+            zoneMinutes = -zoneMinutes;  // the sign before the hours covers the minutes too
+        }
+    }
+    return utcTime(year, month, day, int64_t{hour} - zoneHours, int64_t{minute} - zoneMinutes, second);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// Reads feeds into FeedItems: one fetcher per retrieval run or per dialog check, used on
+// the thread that made it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/ComHolders.h"
+#include "feed/FeedItem.h"
+
+struct IXMLDOMElement;
+
+enum class FeedKind { None, Rss, Rss2, Rdf };
+
+// The reader a root element calls for: rss with a version containing "2" (2.0, 0.92), other
+// rss (0.91, none), or rdf. Tag names compare case-sensitively, prefix included.
+FeedKind DetectFeedKind(IXMLDOMElement* root);
+
+class FeedFetcher {
+public:
+    // Fetches `url` and appends the items dated after `lastRetrieved`. True when the feed
+    // was read or the server answered 304, which leaves every field as it was. Foreground
+    // fetches block and show the wait cursor; background ones heed the stop request.
+    bool Fetch(const std::wstring& url, int32_t lastRetrieved, int32_t htmlMode, int32_t timeoutSeconds,
+               int32_t senderMode, bool foreground);
+
+    // What Fetch does with a received body: decode, load, classify, read. False with
+    // `lastError` set when the body is not well-formed XML, false with it empty when the
+    // root is no feed or a COM call failed; items read before a failure stay.
+    bool ReadFeedBody(const std::string& body, const std::wstring& contentType, int32_t lastRetrieved,
+                      int32_t htmlMode, int32_t senderMode);
+
+    std::wstring feedTitle;       // of the last document read
+    std::wstring feedLink;        // of the last document read
+    std::wstring lastError;       // the XML load error of the last fetch
+    std::vector<FeedItem> items;  // never emptied here: a run collects every link's items
+
+private:
+    struct ItemRules {
+        int32_t lastRetrieved;
+        int32_t htmlMode;
+        int32_t senderMode;
+    };
+
+    // The readers append the new items; a failing DOM call throws FetchError out of them.
+    void ReadRss(IXMLDOMElement* root, const ItemRules& rules);
+    void ReadRss2(IXMLDOMElement* root, const ItemRules& rules);
+    void ReadRdf(IXMLDOMElement* root, const ItemRules& rules);
+    void readChannel(IXMLDOMElement* root, const wchar_t* fallbackAuthorName, const ItemRules& rules);
+    void readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const ItemRules& rules);
+
+    ComInitialization com_;  // for the fetcher's whole life
+};

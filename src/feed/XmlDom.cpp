@@ -1,0 +1,103 @@
+#include "feed/XmlDom.h"
+
+#include "common/ComHolders.h"
+#include "feed/FetchError.h"
+#include "feed/XmlDeclaration.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr DWORD kAnyServerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
+
+std::wstring parseErrorText(IXMLDOMDocument2* document) {
+    ComPtr<IXMLDOMParseError> error;
+    checkResult(document->get_parseError(&error));
+    ScopedBstr reason;
+    checkResult(error->get_reason(reason.put()));
+    long line = 0;
+    checkResult(error->get_line(&line));
+    return L"XML読み込みエラー(" + bstrText(reason.get()) + L")(行:" + std::to_wstring(line) + L")";
+}
+
+// The next sibling, or null after the last one (the DOM answers S_FALSE then).
+ComPtr<IXMLDOMNode> nextSibling(IXMLDOMNode* node) {
+    ComPtr<IXMLDOMNode> next;
+    checkResult(node->get_nextSibling(&next));
+    return next;
+}
+
+// The first element among `node` and its following siblings; text, comments and the like
+// are passed over.
+XmlElement elementFrom(ComPtr<IXMLDOMNode> node) {
+    for (; node; node = nextSibling(node.Get())) {
+        DOMNodeType type = NODE_INVALID;
+        checkResult(node->get_nodeType(&type));
+        if (type != NODE_ELEMENT) continue;
+        XmlElement element;
+        checkResult(node.As(&element));
+        return element;
+    }
+    return nullptr;
+}
+
+XmlElement firstChildElement(IXMLDOMElement* element) {
+    ComPtr<IXMLDOMNode> child;
+    checkResult(element->get_firstChild(&child));
+    return elementFrom(child);
+}
+
+XmlElement nextSiblingElement(IXMLDOMElement* element) { return elementFrom(nextSibling(element)); }
+
+}  // namespace
+
+XmlDocument LoadXmlDocument(const std::wstring& text, std::wstring& errorText) {
+    XmlDocument document;
+    checkResult(CoCreateInstance(__uuidof(DOMDocument30), nullptr, kAnyServerContext, IID_PPV_ARGS(&document)));
+    checkResult(document->put_async(VARIANT_FALSE));
+    checkResult(document->put_resolveExternals(VARIANT_FALSE));
+    // The text is UTF-16 already; a declared byte encoding must not be applied to it again.
+    const ScopedBstr source = makeBstr(WithoutEncodingDeclaration(text));
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    checkResult(document->loadXML(source.get(), &loaded));
+    if (loaded == VARIANT_FALSE) {
+        errorText = parseErrorText(document.Get());
+        return nullptr;
+    }
+    return document;
+}
+
+XmlElement RootElement(IXMLDOMDocument2* document) {
+    XmlElement root;
+    checkResult(document->get_documentElement(&root));
+    return root;
+}
+
+std::wstring TagName(IXMLDOMElement* element) {
+    ScopedBstr name;
+    checkResult(element->get_tagName(name.put()));
+    return bstrText(name.get());
+}
+
+void ForEachChildElement(IXMLDOMElement* element,
+                         const std::function<void(IXMLDOMElement* child, const std::wstring& tagName)>& visit) {
+    for (XmlElement child = firstChildElement(element); child; child = nextSiblingElement(child.Get())) {
+        visit(child.Get(), TagName(child.Get()));
+    }
+}
+
+XmlElement FindChild(IXMLDOMElement* element, const std::wstring& name) {
+    if (!element) return nullptr;
+    for (XmlElement child = firstChildElement(element); child; child = nextSiblingElement(child.Get())) {
+        if (TagName(child.Get()) == name) return child;
+    }
+    return nullptr;
+}
+
+std::wstring ChildText(IXMLDOMElement* element, const std::wstring& name) {
+    const XmlElement child = FindChild(element, name);
+    if (!child) return {};
+    ScopedBstr text;
+    checkResult(child->get_text(text.put()));
+    return bstrText(text.get());
+}

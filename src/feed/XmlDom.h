@@ -1,0 +1,38 @@
+#pragma once
+// The MSXML 3 DOM document as the feed readers and the OPML import use it. Failing COM
+// calls throw FetchError; a lack of memory throws std::bad_alloc, as for any text.
+#include <windows.h>
+#include <msxml2.h>
+#include <wrl/client.h>
+
+#include <functional>
+#include <string>
+
+// mingw's msxml2.h names these without their identifiers.
+__CRT_UUID_DECL(DOMDocument30, 0xf6d90f11, 0x9c73, 0x11d3, 0xb3, 0x2e, 0x00, 0xc0, 0x4f, 0x99, 0x0b, 0xb4)
+__CRT_UUID_DECL(IXMLDOMDocument2, 0x2933bf95, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60)
+__CRT_UUID_DECL(IXMLDOMElement, 0x2933bf86, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60)
+
+using XmlDocument = Microsoft::WRL::ComPtr<IXMLDOMDocument2>;
+using XmlElement = Microsoft::WRL::ComPtr<IXMLDOMElement>;
+
+// The document parsed from `text`, with no external DTD or entity fetched; null when the
+// text is not well-formed, and then `errorText` holds "XML読み込みエラー(reason)(行:line)".
+XmlDocument LoadXmlDocument(const std::wstring& text, std::wstring& errorText);
+
+// Null when the document has no root element.
+XmlElement RootElement(IXMLDOMDocument2* document);
+
+std::wstring TagName(IXMLDOMElement* element);
+
+// Every child element in document order with its tag name as written, prefix included.
+void ForEachChildElement(IXMLDOMElement* element,
+                         const std::function<void(IXMLDOMElement* child, const std::wstring& tagName)>& visit);
+
+// The first child element whose tag name is exactly `name`; null when there is none or
+// when `element` is null.
+XmlElement FindChild(IXMLDOMElement* element, const std::wstring& name);
+
+// The text of FindChild's element, as the DOM gives it (white space at its ends dropped);
+// empty when there is no such child.
+std::wstring ChildText(IXMLDOMElement* element, const std::wstring& name);

@@ -1,0 +1,33 @@
+#include "mail/LinkedPage.h"
+
+#include "common/TextConversion.h"
+#include "feed/FeedFetcher.h"
+#include "feed/HttpRequest.h"
+#include "feed/ResponseBody.h"
+#include "mail/PageRewrite.h"
+#include "plugin/RunState.h"
+#include "settings/Settings.h"
+
+namespace {
+
+// The page's own meta charset first, then the server's, then UTF-8.
+CharsetKind pageCharset(const HttpGetResult& response) {
+    CharsetKind kind = DetectCharsetParam(ResponseHead(response.body));
+    if (kind == CharsetKind::None) kind = DetectCharsetParam(response.contentType);
+    return kind == CharsetKind::None ? CharsetKind::Utf8 : kind;
+}
+
+}  // namespace
+
+bool prefetchLinkedPage(FeedFetcher& fetcher, const std::wstring& link, LinkedPage& page) {
+    fetcher.lastError.clear();
+    try {
+        const HttpGetResult response = HttpGet(link, pluginSettings.TimeoutB, 0, HttpMode::Background);
+        if (response.outcome != HttpGetResult::Received) return false;
+        page.charset = pageCharset(response);
+        page.bytes = rewritePageLinks(response.body, toAnsi(pageBaseOf(link)), &runState.stopRequested);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

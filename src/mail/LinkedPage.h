@@ -1,0 +1,16 @@
+#pragma once
+// The web page behind an item, fetched for a link in prefetch mode.
+#include <string>
+
+#include "feed/Charset.h"
+
+class FeedFetcher;
+
+struct LinkedPage {
+    std::string bytes;  // the page in its own encoding, links made absolute
+    CharsetKind charset = CharsetKind::Utf8;
+};
+
+// Fetches `link` in the background within `TimeoutB` and rewrites its links. False when the
+// request failed, timed out or was stopped. Empties the fetcher's `lastError`.
+bool prefetchLinkedPage(FeedFetcher& fetcher, const std::wstring& link, LinkedPage& page);

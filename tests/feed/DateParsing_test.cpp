@@ -1,0 +1,160 @@
+#include "feed/DateParsing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace {
+
+constexpr int32_t kMondayGmt = 1136214245;  // Mon, 02 Jan 2006 15:04:05 GMT
+constexpr int32_t kFrom2038 = 2143238400;   // 2037-12-01 00:00:00, where later dates end up
+
+TEST(DateParsing, Rfc822Dates) {
+    const struct {
+        const char* name;
+        std::string text;
+        int32_t expected;
+    } cases[] = {
+        {"numeric zone", "Mon, 02 Jan 2006 15:04:05 +0900", 1136181845},
+        {"GMT", "Mon, 02 Jan 2006 15:04:05 GMT", kMondayGmt},
+        {"UT", "Mon, 02 Jan 2006 15:04:05 UT", kMondayGmt},
+        {"utc in lower case", "Mon, 02 Jan 2006 15:04:05 utc", kMondayGmt},
+        {"military Z is not in the table", "Mon, 02 Jan 2006 15:04:05 Z", kMondayGmt},
+        {"unknown name counts as UTC", "Mon, 02 Jan 2006 15:04:05 JST", kMondayGmt},
+        {"EST, two-digit year", "02 Jan 06 15:04:05 EST", kMondayGmt + 5 * 3600},
+        {"zone name in lower case", "Mon, 02 Jan 2006 15:04:05 pdt", kMondayGmt + 7 * 3600},
+        {"negative numeric zone", "Mon, 02 Jan 2006 15:04:05 -0500", kMondayGmt + 5 * 3600},
+        {"hours and minutes with a colon", "Mon, 2-Jan-2006 15:04:05 +09:00", 1136181845},
+        {"half hours east", "Mon, 02 Jan 2006 15:04:05 +09:30", kMondayGmt - 9 * 3600 - 1800},
+        {"sign covers the minutes", "Mon, 02 Jan 2006 15:04:05 -05:30", kMondayGmt + 5 * 3600 + 1800},
+        {"GMT with an offset", "Mon, 02 Jan 2006 15:04:05 GMT+0100", kMondayGmt - 3600},
+        {"largest numeric zone", "Mon, 02 Jan 2006 15:04:05 +9959", kMondayGmt - (99 * 60 + 59) * 60},
+        {"numeric zone too large", "Mon, 02 Jan 2006 15:04:05 +10000", 0},
+        {"huge numeric zone", "Mon, 02 Jan 2006 15:04:05 +99999999999999999999", 0},
+        {"minutes then zone", "Mon, 02 Jan 2006 15:04 GMT", kMondayGmt - 5},
+        {"minutes then a blank", "Mon, 02 Jan 2006 15:04 ", kMondayGmt - 5},
+        {"text ends after the minutes", "Mon, 02 Jan 2006 15:04", 0},
+        {"date alone is midnight UTC", "Mon, 02 Jan 2006", 1136160000},
+        {"leading blanks", "  Mon, 02 Jan 2006", 1136160000},
+        {"no weekday", "02 Jan 2006", 1136160000},
+        {"weekday in another script", "\xc8\xd5, 02 Jan 2006", 1136160000},
+        {"full month name", "2 January 2006", 1136160000},
+        {"month before the day", "Mon, Jan 02 2006 15:04:05 GMT", kMondayGmt},
+        {"day 32", "Mon, 32 Jan 2006", 0},
+        {"day 0", "Mon, 0 Jan 2006", 0},
+        {"31 February runs into March", "31 Feb 2006", 1141344000},
+        {"unknown month", "Mon, 02 Foo 2006", 0},
+        {"month cut short", "Mon, 02 Ja", 0},
+        {"dash inside the month", "Mon, 02 J-n 2006", 0},
+        {"no year", "Mon, 02 Jan", 0},
+        {"year 49 is 2049", "02 Jan 49", kFrom2038},
+        {"year 50 is 1950", "02 Jan 50", 1},
+        {"year 1899", "02 Jan 1899", 0},
+        {"year 2500", "02 Jan 2500", kFrom2038},
+        {"year 2501", "02 Jan 2501", 0},
+        {"2040 less the zone", "Mon, 02 Jan 2040 00:00:00 +0900", kFrom2038 - 9 * 3600},
+        {"1969 gives 1", "Wed, 31 Dec 1969 23:59:59 GMT", 1},
+        {"just after 1970", "Thu, 01 Jan 1970 00:00:02 GMT", 2},
+        {"zone pushes before 1970", "Thu, 01 Jan 1970 00:00:00 +0100", 1},
+        {"hour 24", "Mon, 02 Jan 2006 24:00:00", 0},
+        {"minute 60", "Mon, 02 Jan 2006 15:60:00", 0},
+        {"second 60", "Mon, 02 Jan 2006 15:04:60", 0},
+        {"no colon in the time", "Mon, 02 Jan 2006 15-04", 0},
+        {"no blank before the time", "Mon, 02 Jan 2006x15:04:05", 0},
+        {"trailing blank after the year", "Mon, 02 Jan 2006 ", 0},
+        {"empty", "", 0},
+        {"blanks", "   ", 0},
+        {"a word", "Monday", 0},
+        {"NUL ends the text", std::string("Mon, 02 Jan 2006\0 15:04:05 +0900", 32), 1136160000},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseRfc822Date(c.text), c.expected) << c.name;
+}
+
+TEST(DateParsing, Rfc822ReadsNoFurtherThanItsText) {
+    const std::string text = "Mon, 02 Jan 2006 15:04:05 +0900";
+    const struct {
+        size_t length;
+        int32_t expected;
+    } cases[] = {{16, 1136160000}, {22, 0}, {25, kMondayGmt}, {27, kMondayGmt}, {31, 1136181845}, {3, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseRfc822Date(std::string_view(text).substr(0, c.length)), c.expected) << c.length;
+    }
+}
+
+TEST(DateParsing, CivilDateToSeconds) {
+    const struct {
+        int year, month, day, hour, minute, second;
+        int64_t expected;
+    } cases[] = {
+        {1970, 1, 1, 0, 0, 0, 0},
+        {2006, 1, 2, 15, 4, 5, kMondayGmt},
+        {2000, 2, 29, 0, 0, 0, 951782400},
+        {2004, 2, 31, 0, 0, 0, 1078185600},  // 2 March
+        {2037, 12, 31, 23, 59, 59, 2145916799},
+        {2038, 1, 19, 3, 14, 7, kFrom2038},
+        {9999, 6, 6, 6, 6, 6, kFrom2038},
+        {1969, 12, 31, 23, 59, 59, -1},
+        {1900, 1, 1, 0, 0, 0, -2208988800},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DaysFromCivil(c.year, c.month, c.day, c.hour, c.minute, c.second), c.expected) << c.year;
+    }
+}
+
+// The zone-less rows read local time in the zone the tests run in, TZ=JST-9.
+TEST(DateParsing, W3cDates) {
+    const struct {
+        const char* name;
+        std::string text;
+        int32_t expected;
+    } cases[] = {
+        {"east of UTC", "2006-01-02T15:04:05+09:00", 1136181845},
+        {"UTC", "2006-01-02T06:04:05Z", 1136181845},
+        {"fraction and west of UTC", "2005-01-02T03:04:05.25-05:00", 1104653045},
+        {"fraction then Z", "2006-01-02T15:04:05.123Z", kMondayGmt},
+        {"to the minute with zone", "2005-01-02T03:04+09:00", 1104602640},
+        {"to the minute is local", "2005-01-02T03:04", 1104602640},
+        {"date alone is local midnight", "2005-01-02", 1104591600},
+        {"seconds without zone read as UTC to the minute", "2005-01-02T03:04:05", 1104635040},
+        {"sign covers the minutes", "2006-01-02T15:04:05-00:30", kMondayGmt + 1800},
+        {"zone without a colon", "2006-01-02T15:04:05+0900", 1136181845},
+        {"zone without a colon, west", "2006-01-02T15:04:05-0530", kMondayGmt + 5 * 3600 + 1800},
+        {"lower-case t reads the date alone", "2006-01-02t15:04:05Z", 1136127600},
+        {"year 1 is 1970", "0001-01-02T03:04:05Z", 97445},
+        {"month 13 carries into the next year", "2006-13-01T00:00:00Z", 1167609600},
+        {"last 32-bit second", "2038-01-19T03:14:07Z", 2147483647},
+        {"past 32 bits", "2038-01-19T03:14:08Z", -1},
+        {"before 1970", "1969-12-31T23:59:59Z", -1},
+        {"huge year", "99999999999-01-01T00:00:00Z", -1},
+        {"empty", "", -1},
+        {"words", "yesterday", -1},
+        {"NUL ends the text", std::string("2006-01-02T15:04:05\0+09:00", 26), kMondayGmt - 5},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseW3cDate(c.text), c.expected) << c.name;
+}
+
+void setZone(const std::string& zone) {
+#ifdef _WIN32
+    _putenv(("TZ=" + zone).c_str());
+    _tzset();
+#else
+    setenv("TZ", zone.c_str(), 1);
+    tzset();
+#endif
+}
+
+// A time that names its zone is that instant wherever the parsing runs, summer time or not.
+TEST(DateParsing, W3cZoneGivenIgnoresTheLocalZone) {
+    const char* before = std::getenv("TZ");
+    const std::string previous = before ? before : "";
+    setZone("EST5EDT");
+    EXPECT_EQ(ParseW3cDate("2006-01-02T15:04:05+09:00"), 1136181845);
+    EXPECT_EQ(ParseW3cDate("2006-07-01T12:00:00Z"), 1151755200);
+    EXPECT_EQ(ParseW3cDate("2006-01-02T12:00"), 1136221200);  // local EST
+    setZone(previous);
+    EXPECT_EQ(ParseW3cDate("2005-01-02T03:04"), 1104602640);
+}
+
+}  // namespace

@@ -1,0 +1,285 @@
+#include "feed/FeedFetcher.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <thread>
+
+#include "settings/Settings.h"
+#include "support/TestFiles.h"
+
+namespace {
+
+constexpr int32_t kJanuary2 = 1136181845;  // Mon, 02 Jan 2006 15:04:05 +0900
+constexpr int32_t kDay = 86400;
+
+std::string feedFile(const std::string& name) {
+    const std::string body = readFile(testDataPath("feeds/" + name));
+    EXPECT_FALSE(body.empty()) << name;
+    return body;
+}
+
+std::vector<std::wstring> subjects(const FeedFetcher& fetcher) {
+    std::vector<std::wstring> result;
+    for (const FeedItem& item : fetcher.items) result.push_back(item.subject);
+    return result;
+}
+
+std::vector<std::wstring> senders(const FeedFetcher& fetcher) {
+    std::vector<std::wstring> result;
+    for (const FeedItem& item : fetcher.items) result.push_back(item.sender);
+    return result;
+}
+
+void expectItem(const FeedItem& item, int32_t date, const std::wstring& sender, const std::wstring& subject,
+                const std::wstring& link, const std::wstring& body, int32_t htmlMode) {
+    EXPECT_EQ(item.date, date) << subject;
+    EXPECT_EQ(item.sender, sender) << subject;
+    EXPECT_EQ(item.subject, subject);
+    EXPECT_EQ(item.link, link) << subject;
+    EXPECT_EQ(item.body, body) << subject;
+    EXPECT_EQ(item.htmlMode, htmlMode) << subject;
+}
+
+class FeedReading : public ::testing::Test {
+protected:
+    void SetUp() override { pluginSettings = PluginSettings{}; }
+    bool read(const std::string& body, int32_t lastRetrieved = 0, int32_t senderMode = SubjectWithSender,
+              const std::wstring& contentType = L"text/xml") {
+        return fetcher.ReadFeedBody(body, contentType, lastRetrieved, HtmlNormal, senderMode);
+    }
+    FeedFetcher fetcher;
+};
+
+TEST_F(FeedReading, Rss091Document) {
+    ASSERT_TRUE(fetcher.ReadFeedBody(feedFile("rss091.xml"), L"text/xml", 0, HtmlPrefetchLink, SubjectWithSender));
+    EXPECT_EQ(fetcher.feedTitle, L"Old Style News");
+    EXPECT_EQ(fetcher.feedLink, L"http://old.example.com/");
+    ASSERT_EQ(fetcher.items.size(), 2u);
+    expectItem(fetcher.items[0], kJanuary2, L"Old Style News [Alice]", L"[Blog] First", L"http://old.example.com/1",
+               L"<p>One</p>", HtmlPrefetchLink);
+    // The fallback author of older RSS is the managing editor, not the channel's dc:creator.
+    expectItem(fetcher.items[1], kJanuary2 + kDay, L"Old Style News [editor@old.example.com]", L"[Blog] Second",
+               L"http://old.example.com/2", L"Two", HtmlPrefetchLink);
+    EXPECT_EQ(fetcher.lastError, L"");
+}
+
+TEST_F(FeedReading, Rss092IsReadAsVersion2) {
+    ASSERT_TRUE(read(feedFile("rss092.xml")));
+    ASSERT_EQ(fetcher.items.size(), 1u);
+    expectItem(fetcher.items[0], 1136214245, L"Middle Aged News []", L"[Blog] Only", L"http://middle.example.com/1",
+               L"Text", HtmlNormal);
+}
+
+TEST_F(FeedReading, Rss20Document) {
+    ASSERT_TRUE(read(feedFile("rss20.xml")));
+    EXPECT_EQ(fetcher.feedTitle, L"中文博客");
+    EXPECT_EQ(fetcher.feedLink, L"http://blog.example.cn/");
+    // Skipped: an unparseable pubDate (its dc:date is not consulted), no date, a prefixed item.
+    ASSERT_EQ(fetcher.items.size(), 4u);
+    const int32_t first = kJanuary2 + 3600;  // +0800
+    expectItem(fetcher.items[0], first, L"中文博客 [李明]", L"[Blog] 内容优先", L"http://blog.example.cn/1",
+               L"<p>全文 &amp; 图片</p>", HtmlNormal);
+    expectItem(fetcher.items[1], first + kDay, L"中文博客 [王编辑]", L"[Blog] 空的全文", L"http://blog.example.cn/2",
+               L"只有摘要", HtmlNormal);
+    expectItem(fetcher.items[2], first + 2 * kDay, L"中文博客 [王编辑]", L"[Blog] dc:date instead",
+               L"http://blog.example.cn/3", L"", HtmlNormal);
+    expectItem(fetcher.items[3], first + 4 * kDay, L"中文博客 [王编辑]", L"[Blog] Last", L"http://blog.example.cn/7",
+               L"末尾", HtmlNormal);
+}
+
+TEST_F(FeedReading, RdfDocument) {
+    ASSERT_TRUE(read(feedFile("rss10.rdf")));
+    EXPECT_EQ(fetcher.feedTitle, L"RDF Site");
+    EXPECT_EQ(fetcher.feedLink, L"http://rdf.example.org/");
+    ASSERT_EQ(fetcher.items.size(), 2u);  // not the one nested in the channel
+    expectItem(fetcher.items[0], kJanuary2, L"RDF Site [Guest Writer]", L"[Blog] One", L"http://rdf.example.org/1",
+               L"First item", HtmlNormal);
+    expectItem(fetcher.items[1], kJanuary2 + 1, L"RDF Site [Site Owner]", L"[Blog] Two", L"http://rdf.example.org/2",
+               L"Second item", HtmlNormal);
+}
+
+// Each channel sets what the items after it use; before any channel the previous
+// document's title stays and there is no fallback author.
+TEST_F(FeedReading, RdfChannelsApplyToTheItemsAfterThem) {
+    ASSERT_TRUE(read(feedFile("rss091.xml")));
+    fetcher.items.clear();
+    const std::string rdf =
+        "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+        "<item><title>A</title><dc:date>2006-01-02T15:04:05Z</dc:date></item>"
+        "<channel><title>X</title><link>http://x/</link><dc:creator>cx</dc:creator></channel>"
+        "<item><title>B</title><dc:date>2006-01-02T15:04:05Z</dc:date></item>"
+        "<channel><title>Y</title></channel>"
+        "<item><title>C</title><dc:creator>own</dc:creator><dc:date>2006-01-02T15:04:05Z</dc:date></item>"
+        "</rdf:RDF>";
+    ASSERT_TRUE(read(rdf));
+    EXPECT_EQ(senders(fetcher), (std::vector<std::wstring>{L"Old Style News []", L"X [cx]", L"Y [own]"}));
+    EXPECT_EQ(fetcher.feedTitle, L"Y");
+    EXPECT_EQ(fetcher.feedLink, L"");
+
+    fetcher.items.clear();
+    ASSERT_TRUE(read("<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><item><title>D</title>"
+                     "<pubDate>Mon, 02 Jan 2006 15:04:05 GMT</pubDate></item></rdf:RDF>"));
+    EXPECT_EQ(senders(fetcher), std::vector<std::wstring>{L"Y []"});
+    EXPECT_EQ(fetcher.feedTitle, L"Y");
+}
+
+TEST_F(FeedReading, RssWithoutChannelEmptiesTitleAndLink) {
+    ASSERT_TRUE(read(feedFile("rss091.xml")));
+    ASSERT_TRUE(read("<rss version=\"2.0\"><item><title>Stray</title><pubDate>Mon, 02 Jan 2006</pubDate></item></rss>"));
+    EXPECT_EQ(fetcher.feedTitle, L"");
+    EXPECT_EQ(fetcher.feedLink, L"");
+    EXPECT_EQ(fetcher.items.size(), 2u);
+}
+
+TEST_F(FeedReading, JapaneseBodiesByTheirCharset) {
+    const struct {
+        const char* file;
+        std::wstring contentType;
+    } cases[] = {
+        {"japanese.utf8.xml", L"text/xml"},
+        {"japanese.undeclared.utf8.xml", L"text/xml"},
+        {"japanese.undeclared.utf8.xml", L"text/xml; charset=utf-8"},
+        {"japanese.euc-jp.xml", L"text/xml"},
+        {"japanese.euc-jp.xml", L"text/xml; charset=UTF-8"},
+        {"japanese.shift_jis.xml", L""},
+        {"japanese.undeclared.shift_jis.xml", L"text/xml; charset=Shift_JIS"},
+    };
+    for (const auto& c : cases) {
+        FeedFetcher japanese;
+        ASSERT_TRUE(japanese.ReadFeedBody(feedFile(c.file), c.contentType, 0, HtmlNormal, SubjectWithSender))
+            << c.file << " " << japanese.lastError;
+        EXPECT_EQ(japanese.feedTitle, L"日本語の表示テスト") << c.file;
+        ASSERT_EQ(japanese.items.size(), 1u) << c.file;
+        EXPECT_EQ(japanese.items[0].subject, L"[Blog] ソフト表示の予定") << c.file;
+        EXPECT_EQ(japanese.items[0].body, L"本文は十行です") << c.file;
+        EXPECT_EQ(japanese.items[0].date, kJanuary2) << c.file;
+    }
+}
+
+TEST_F(FeedReading, OnlyItemsAfterTheLastRetrieval) {
+    const std::string feed =
+        "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel>"
+        "<item><title>A</title><pubDate>Mon, 02 Jan 2006 15:04:05 +0900</pubDate></item>"
+        "<item><title>B</title><dc:date>2006-01-02T15:04:06+09:00</dc:date></item>"
+        "<item><title>Undated</title></item>"
+        "<item><title>Bad</title><pubDate>soon</pubDate></item>"
+        "</channel></rss>";
+    const struct {
+        int32_t lastRetrieved;
+        std::vector<std::wstring> expected;
+    } cases[] = {
+        {0, {L"A", L"B"}},
+        {kJanuary2 - 1, {L"A", L"B"}},
+        {kJanuary2, {L"B"}},
+        {kJanuary2 + 1, {}},
+    };
+    pluginSettings.SubjectPrefix = 0;
+    for (const auto& c : cases) {
+        fetcher.items.clear();
+        ASSERT_TRUE(read(feed, c.lastRetrieved));
+        EXPECT_EQ(subjects(fetcher), c.expected) << c.lastRetrieved;
+    }
+}
+
+TEST_F(FeedReading, SenderModes) {
+    const std::string feed =
+        "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel><title>Feed</title>"
+        "<item><dc:creator>Ann</dc:creator><pubDate>Mon, 02 Jan 2006</pubDate></item>"
+        "<item><pubDate>Mon, 02 Jan 2006</pubDate></item>"
+        "</channel></rss>";
+    const struct {
+        int32_t senderMode;
+        std::vector<std::wstring> expected;
+    } cases[] = {
+        {SenderOnly, {L"Ann", L""}},
+        {SubjectOnly, {L"Feed", L"Feed"}},
+        {SubjectWithSender, {L"Feed [Ann]", L"Feed []"}},
+        {7, {L"Feed [Ann]", L"Feed []"}},
+    };
+    for (const auto& c : cases) {
+        fetcher.items.clear();
+        ASSERT_TRUE(read(feed, 0, c.senderMode));
+        EXPECT_EQ(senders(fetcher), c.expected) << c.senderMode;
+    }
+}
+
+TEST_F(FeedReading, SubjectPrefixFromTheSettings) {
+    const std::string feed = "<rss><channel><item><title>News</title><pubDate>Mon, 02 Jan 2006</pubDate></item></channel></rss>";
+    const struct {
+        int32_t prefixOn;
+        std::wstring prefixText, expected;
+    } cases[] = {
+        {1, L"[Blog]_", L"[Blog] News"},
+        {0, L"[Blog]_", L"News"},
+        {1, L"RSS:_", L"RSS: News"},
+    };
+    for (const auto& c : cases) {
+        pluginSettings.SubjectPrefix = c.prefixOn;
+        pluginSettings.SubjectPrefixText = c.prefixText;
+        fetcher.items.clear();
+        ASSERT_TRUE(read(feed));
+        EXPECT_EQ(subjects(fetcher), std::vector<std::wstring>{c.expected});
+    }
+}
+
+// A failed read leaves what earlier reads gave; only a body that is no XML explains itself.
+TEST_F(FeedReading, FailuresKeepEarlierItemsAndTitle) {
+    const std::wregex loadError(L"XML読み込みエラー\\([\\s\\S]*\\)\\(行:[0-9]+\\)");
+    const struct {
+        const char* name;
+        std::string body;
+        bool explained;
+    } cases[] = {
+        {"broken XML", "<rss version=\"2.0\"><channel><title>x</channel></rss>", true},
+        {"HTML error page", "<html><head><title>404 Not Found</title></head><body><p>Gone<br></p></body></html>", true},
+        {"empty body", "", true},
+        {"UTF-16 body", std::string("\xff\xfe<\0r\0s\0s\0/\0>\0", 14), true},
+        {"XHTML page", "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>Gone</p></body></html>", false},
+        {"Atom feed", "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>t</title></feed>", false},
+        {"unsupported root", "<opml version=\"1.0\"><body/></opml>", false},
+        {"RDF without prefix", "<RDF><item><title>t</title></item></RDF>", false},
+    };
+    ASSERT_TRUE(read(feedFile("rss091.xml")));
+    for (const auto& c : cases) {
+        fetcher.lastError = L"stale";
+        EXPECT_FALSE(read(c.body)) << c.name;
+        EXPECT_TRUE(c.explained ? std::regex_match(fetcher.lastError, loadError) : fetcher.lastError.empty())
+            << c.name << ": " << fetcher.lastError;
+        EXPECT_EQ(fetcher.items.size(), 2u) << c.name;
+        EXPECT_EQ(fetcher.feedTitle, L"Old Style News") << c.name;
+        EXPECT_EQ(fetcher.feedLink, L"http://old.example.com/") << c.name;
+    }
+    ASSERT_TRUE(read(feedFile("rss092.xml")));
+    EXPECT_EQ(fetcher.lastError, L"");
+}
+
+TEST_F(FeedReading, ReadsAccumulateInOrder) {
+    pluginSettings.SubjectPrefix = 0;
+    ASSERT_TRUE(read(feedFile("rss091.xml")));
+    ASSERT_TRUE(read(feedFile("rss10.rdf")));
+    EXPECT_EQ(subjects(fetcher), (std::vector<std::wstring>{L"First", L"Second", L"One", L"Two"}));
+    EXPECT_EQ(fetcher.feedTitle, L"RDF Site");
+}
+
+// The fetcher initialises COM for its life and undoes only its own initialisation.
+TEST(FeedFetcherCom, InitialisesTheThreadForItsLife) {
+    std::thread([] {
+        {
+            FeedFetcher fetcher;
+            EXPECT_EQ(CoInitialize(nullptr), S_FALSE);  // already initialised
+            CoUninitialize();
+        }
+        EXPECT_EQ(CoInitialize(nullptr), S_OK);
+        CoUninitialize();
+    }).join();
+    std::thread([] {
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        { FeedFetcher fetcher; }
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);  // still initialised
+        CoUninitialize();
+        CoUninitialize();
+    }).join();
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+// Whole retrieval runs: the plug-in loaded by the stand-in client, feeds from the loopback
+// server, mails recorded by the client.
+#include <gtest/gtest.h>
+
+#include "common/TextConversion.h"
+#include "mail/DateText.h"
+#include "settings/Settings.h"
+#include "support/PluginHarness.h"
+#include "support/TestServer.h"
+
+namespace {
+
+std::string utf8(const std::wstring& text) { return toMultiByte(text, CP_UTF8); }
+std::string base64(const std::string& bytes) { return encodeBase64(bytes.data(), bytes.size()); }
+
+std::string rss2(const std::string& title, const std::string& items) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel><title>" + title +
+           "</title><link>http://example.com/</link>" + items + "</channel></rss>";
+}
+
+std::string item(const std::string& title, const std::string& link, const std::string& date,
+                 const std::string& body) {
+    return "<item><title>" + title + "</title><link>" + link + "</link><dc:creator>Ann</dc:creator><pubDate>" +
+           date + "</pubDate><description>" + body + "</description></item>";
+}
+
+struct Link {
+    std::wstring url;
+    std::string title;
+    int htmlMode = 1;
+    int32_t lastRetrieved = 0;
+};
+
+std::string iniFor(const std::vector<Link>& links, const std::string& control = "") {
+    std::string text = "[Control]\r\nVersion=1.2\r\nMailbox=Feeds\r\n" + control + "[Links]\r\nCount=" +
+                       std::to_string(links.size()) + "\r\n";
+    for (size_t i = 0; i < links.size(); ++i) {
+        text += std::to_string(i) + "=1|" + toAnsi(links[i].url) + "|" + links[i].title + "|" +
+                std::to_string(links[i].htmlMode) + "|2|" + std::to_string(links[i].lastRetrieved) + "\r\n";
+    }
+    return text;
+}
+
+class Retrieval : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.running()); }
+
+    // A client whose data folder has the mailbox "Feeds" in folder feeds001.mb.
+    std::unique_ptr<PluginHarness> client(const std::string& ini) {
+        auto harness = std::make_unique<PluginHarness>(ini);
+        const std::string mailbox = harness->dataFolder() + "\\feeds001.mb";
+        CreateDirectoryA(mailbox.c_str(), nullptr);
+        writeFile(mailbox + "\\Mailbox.ini", "[Account]\r\nName=Feeds\r\n");
+        harness->start();
+        return harness;
+    }
+
+    bool runToEnd(PluginHarness& harness, unsigned timeoutMs = 20000) {
+        harness.retrieveAll();
+        return harness.waitFor([&] { return !harness.runIsGoing(); }, timeoutMs);
+    }
+
+    TestServer server;
+};
+
+TEST_F(Retrieval, DeliversNewItemsOldestFirstAcrossFeeds) {
+    server.writeFile("a.xml", rss2("Alpha", item("A late", "http://a/late", "Wed, 15 Nov 2023 10:00:00 +0000", "x") +
+                                                item("A early", "http://a/early", "Tue, 14 Nov 2023 10:00:00 +0000", "y")));
+    server.writeFile("b.xml", rss2("Beta", item("B middle", "http://b/mid", "Tue, 14 Nov 2023 22:13:20 +0000",
+                                                "line1\nline2")));
+    const auto harness = client(iniFor({{server.url("/a.xml?type=text/xml"), "Alpha feed"},
+                                        {server.url("/b.xml"), "Beta feed", 0}}));
+    const int32_t before = static_cast<int32_t>(time(nullptr));
+    ASSERT_TRUE(runToEnd(*harness));
+
+    const auto mails = standin::appendedMessages();
+    ASSERT_EQ(mails.size(), 3u);
+    for (const auto& mail : mails) EXPECT_EQ(mail.folderId, "feeds001.mb\\!!!!Inbox\\");
+    const auto subjectOf = [](const std::string& text) {
+        const size_t start = text.find("Subject: ");
+        return text.substr(start, text.find("\r\n", start) - start);
+    };
+    EXPECT_EQ(subjectOf(mails[0].text), "Subject: =?UTF-8?B?" + base64(utf8(L"[Blog] A early")) + "?=");
+    EXPECT_EQ(subjectOf(mails[2].text), "Subject: =?UTF-8?B?" + base64(utf8(L"[Blog] A late")) + "?=");
+    EXPECT_EQ(mails[1].text,
+              "From: =?UTF-8?B?" + base64("Beta [Ann]") + "?=\r\n"
+              "Date: Wed, 15 Nov 2023 07:13:20 +0900\r\n"
+              "Subject: =?UTF-8?B?" + base64("[Blog] B middle") + "?=\r\n"
+              "Message-Id: <http://b/mid@mvfeedwick.invalid>\r\n"
+              "MIME-Version: 1.0\r\n"
+              "Content-Type: text/html; charset=UTF-8\r\n"
+              "Content-Transfer-Encoding: 8bit\r\n"
+              "\r\n"
+              "<HTML>\r\n<HEAD>\r\n<META HTTP-EQUIV=\"content-type\" content=\"text/html; charset=UTF-8\">\r\n"
+              "</HEAD>\r\n<BODY>\r\nline1<BR>\r\nline2<BR><BR><A HREF=\"http://b/mid\">http://b/mid</A>\r\n"
+              "</BODY>\r\n</HTML>\r\n\r\n");
+
+    const std::string saving = toAnsi(L"Feedwick:正在保存到收件箱");
+    EXPECT_EQ(standin::statusTexts(),
+              (std::vector<std::string>{toAnsi(L"Feedwick:正在收取") + "Alpha feed",
+                                        toAnsi(L"Feedwick:正在收取") + "Beta feed", "", saving, saving + " [1/3]",
+                                        saving + " [2/3]", saving + " [3/3]", ""}));
+
+    // Saved: both links carry the time of their fetch.
+    loadSettings(harness->iniPath());
+    ASSERT_EQ(pluginSettings.links.size(), 2u);
+    for (const LinkEntry& link : pluginSettings.links) EXPECT_GE(link.lastRetrieved, before);
+}
+
+TEST_F(Retrieval, SecondRunAsksIfModifiedSinceAndDeliversNothingNew) {
+    server.writeFile("a.xml", rss2("Alpha", item("Old", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
+    const auto harness = client(iniFor({{server.url("/a.xml?ims304=1"), "Alpha"}}));
+    ASSERT_TRUE(runToEnd(*harness));
+    ASSERT_EQ(standin::appendedMessages().size(), 1u);
+    loadSettings(harness->iniPath());
+    const int32_t firstFetch = pluginSettings.links.at(0).lastRetrieved;
+    ASSERT_GT(firstFetch, 0);
+
+    ASSERT_TRUE(runToEnd(*harness));
+    EXPECT_EQ(standin::appendedMessages().size(), 1u);
+    const auto log = server.requestLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_FALSE(log[0].header("If-Modified-Since"));
+    EXPECT_EQ(log[1].header("If-Modified-Since").value_or(""), formatRfc822Date(firstFetch, 0));
+    loadSettings(harness->iniPath());
+    EXPECT_GE(pluginSettings.links.at(0).lastRetrieved, firstFetch);
+}
+
+TEST_F(Retrieval, SpentTimeBudgetDeliversNothingAndKeepsTheFile) {
+    server.writeFile("a.xml", rss2("Alpha", item("One", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
+    const std::string ini = iniFor({{server.url("/a.xml?delay=1.2"), "Slow"}, {server.url("/a.xml"), "Never"}},
+                                   "TimeoutS=1\r\n");
+    const auto harness = client(ini);
+    ASSERT_TRUE(runToEnd(*harness));
+    EXPECT_TRUE(standin::appendedMessages().empty());
+    EXPECT_EQ(server.requestLog().size(), 1u);  // the walk stopped after the link in progress
+    loadSettings(harness->iniPath());
+    EXPECT_EQ(pluginSettings.links.at(0).lastRetrieved, 0);
+}
+
+TEST_F(Retrieval, StopDuringAHangingFetchEndsTheRunWithinASecond) {
+    server.writeFile("a.xml", rss2("Alpha", item("One", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
+    const std::string ini = iniFor({{server.url("/a.xml"), "Quick"}, {server.url("/a.xml?hang=1"), "Hanging"}},
+                                   "TimeoutC=30\r\n");
+    const auto harness = client(ini);
+    const std::string fileBefore = readFile(harness->iniPath());
+    harness->retrieveAll();
+    ASSERT_TRUE(harness->waitFor([&] { return server.requestLog().size() == 2; }, 10000));
+    // A second request while the run is going is dropped.
+    harness->retrieveAll();
+    const ULONGLONG stopAt = GetTickCount64();
+    standin::invokeCommand(standin::registeredCommands().at(2).id, 0);
+    ASSERT_TRUE(harness->waitFor([&] { return !harness->runIsGoing(); }, 5000));
+    EXPECT_LT(GetTickCount64() - stopAt, 1600u);
+    EXPECT_TRUE(standin::appendedMessages().empty());
+    EXPECT_EQ(server.requestLog().size(), 2u);
+    EXPECT_EQ(readFile(harness->iniPath()), fileBefore);
+}
+
+TEST_F(Retrieval, ExitDuringARunWaitsForTheWorker) {
+    const auto harness = client(iniFor({{server.url("/a.xml?hang=1"), "Hanging"}}, "TimeoutC=30\r\n"));
+    harness->retrieveAll();
+    ASSERT_TRUE(harness->waitFor([&] { return server.requestLog().size() == 1; }, 10000));
+    const ULONGLONG exitAt = GetTickCount64();
+    EXPECT_EQ(harness->plugin().onExit(), 0);
+    EXPECT_LT(GetTickCount64() - exitAt, 1600u);
+    EXPECT_FALSE(harness->runIsGoing());
+    EXPECT_TRUE(standin::appendedMessages().empty());
+}
+
+}  // namespace
