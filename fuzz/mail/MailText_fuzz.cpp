@@ -52,8 +52,8 @@ std::string expectedBody(const MailParts& parts) {
 
 std::string_view expectedCharsetLabel(const MailParts& parts) {
     if (parts.htmlMode == HtmlPrefetchLink && parts.pageFetched) {
-        if (parts.pageCharset == PageCharset::EucJp) return "; charset=EUC-JP";
-        if (parts.pageCharset == PageCharset::Jis) return "; charset=Shift_JIS";
+        if (parts.pageCharset == CharsetKind::EucJp) return "; charset=EUC-JP";
+        if (parts.pageCharset == CharsetKind::Jis) return "; charset=Shift_JIS";
     }
     return "; charset=UTF-8";
 }
@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MailParts parts;
     parts.htmlMode = control & 3;
     parts.pageFetched = (control & 4) != 0;
-    parts.pageCharset = static_cast<PageCharset>((control >> 3) & 7);
+    parts.pageCharset = static_cast<CharsetKind>((control >> 3) & 7);
     parts.date = static_cast<int32_t>(date);
     parts.sender = fields[0].view();
     parts.subject = fields[1].view();
