@@ -1,0 +1,34 @@
+# Fuzzing build: every portable entry point that takes outside data gets a libFuzzer
+# target, the portable core instrumented for coverage and built with ASan/UBSan.
+# Configure with -DFEEDWICK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 (and clang-14 for C).
+if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "FEEDWICK_FUZZ needs clang (libFuzzer), not ${CMAKE_CXX_COMPILER_ID}")
+endif()
+
+set(FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+add_library(feedwick_portable_fuzz STATIC ${PORTABLE_SOURCES})
+target_include_directories(feedwick_portable_fuzz PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(feedwick_portable_fuzz PUBLIC ${FUZZ_SANITIZERS} -fsanitize=fuzzer-no-link)
+target_link_options(feedwick_portable_fuzz PUBLIC ${FUZZ_SANITIZERS})
+
+# One executable per target, named after its source; extra sources (test oracles) may follow.
+set(FUZZ_TARGETS "")
+function(add_fuzz_target source)
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source} ${ARGN})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/fuzz)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE feedwick_portable_fuzz)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+    set(FUZZ_TARGETS ${FUZZ_TARGETS} ${name} PARENT_SCOPE)
+endfunction()
+
+foreach(subsystem common plugin settings feed mail ui resources)
+    include(${CMAKE_SOURCE_DIR}/fuzz/${subsystem}/sources.cmake OPTIONAL)
+endforeach()
+
+# scripts/fuzz reads the target list from here.
+string(JOIN "\n" FUZZ_TARGET_LINES ${FUZZ_TARGETS})
+file(WRITE ${CMAKE_BINARY_DIR}/fuzz_targets.txt "${FUZZ_TARGET_LINES}\n")

@@ -1,0 +1,115 @@
+// The link line parser over arbitrary bytes, under the lead-byte rules of code pages 936,
+// 932 and 1252. The first input byte picks the rule and the "1.1" reading; the rest is the
+// line.
+//
+// What holds: a field reads back as itself exactly when it is one field, i.e. not empty,
+// without a "|" at a character boundary, and not ending in a lead byte (which would take
+// the following separator as its trail byte). The decimal fields always read back, the
+// unsigned time modulo 2^32. So:
+//  - every line splits into such fields separated (and perhaps led and ended) by "|" runs,
+//    only the last field possibly ending in a lead byte;
+//  - an accepted line formats to a line that reads back to the same fields, whatever the
+//    "1.1" reading;
+//  - any fields format to a line that reads back to them if and only if URL and title are
+//    each one field.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "settings/LinkLine.h"
+#include "support/FuzzCheck.h"
+#include "support/LeadBytes.h"
+
+namespace {
+
+const LeadByteTest kLeadByteRules[] = {isGbkLeadByte, isShiftJisLeadByte, isSingleByte};
+
+// Scans like the splitter; true when the text ends on a character boundary without a "|".
+bool hasNoSeparator(std::string_view text, LeadByteTest isLeadByte, bool* endsInLeadByte) {
+    *endsInLeadByte = false;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (byte == '|') return false;
+        if (isLeadByte(byte) && i + 1 == text.size()) *endsInLeadByte = true;
+        i += isLeadByte(byte) && i + 1 < text.size() ? 2 : 1;
+    }
+    return true;
+}
+
+bool readsAsOneField(std::string_view text, LeadByteTest isLeadByte) {
+    bool endsInLeadByte = false;
+    return !text.empty() && hasNoSeparator(text, isLeadByte, &endsInLeadByte) && !endsInLeadByte;
+}
+
+bool sameFields(const LinkLineFields& a, const LinkLineFields& b) {
+    return a.enabled == b.enabled && a.url == b.url && a.title == b.title && a.htmlMode == b.htmlMode &&
+           a.senderMode == b.senderMode && a.lastRetrieved == b.lastRetrieved;
+}
+
+void checkSplit(std::string_view line, LeadByteTest isLeadByte) {
+    const std::vector<std::string_view> fields = splitLinkLine(line, isLeadByte);
+    size_t position = 0;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const size_t start = static_cast<size_t>(fields[i].data() - line.data());
+        FUZZ_CHECK(start >= position && start + fields[i].size() <= line.size(), line);
+        FUZZ_CHECK(line.substr(position, start - position).find_first_not_of('|') == std::string_view::npos, line);
+        FUZZ_CHECK(i == 0 || start > position, line);
+        const bool last = i + 1 == fields.size();
+        bool endsInLeadByte = false;
+        FUZZ_CHECK(!fields[i].empty() && hasNoSeparator(fields[i], isLeadByte, &endsInLeadByte), line);
+        FUZZ_CHECK(!endsInLeadByte || (last && start + fields[i].size() == line.size()), line);
+        position = start + fields[i].size();
+    }
+    FUZZ_CHECK(line.substr(position).find_first_not_of('|') == std::string_view::npos, line);
+}
+
+void checkAcceptedLineReadsBack(std::string_view line, bool legacyVersion11, LeadByteTest isLeadByte) {
+    const std::optional<LinkLineFields> parsed = parseLinkLine(line, legacyVersion11, isLeadByte);
+    if (!parsed) return;
+    FUZZ_CHECK(readsAsOneField(parsed->url, isLeadByte) && readsAsOneField(parsed->title, isLeadByte), line);
+    const std::string formatted = formatLinkLine(*parsed);
+    for (bool version11 : {false, true}) {
+        const std::optional<LinkLineFields> reread = parseLinkLine(formatted, version11, isLeadByte);
+        FUZZ_CHECK(reread && sameFields(*reread, *parsed), formatted);
+    }
+}
+
+// Fields from the line's pieces between line feeds: URL, title, then the four numbers.
+LinkLineFields fieldsFromPieces(std::string_view text) {
+    std::string_view pieces[6];
+    for (std::string_view& piece : pieces) {
+        const size_t end = text.find('\n');
+        piece = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    }
+    LinkLineFields fields;
+    fields.url = std::string(pieces[0]);
+    fields.title = std::string(pieces[1]);
+    fields.enabled = parseDecimal(pieces[2]);
+    fields.htmlMode = parseDecimal(pieces[3]);
+    fields.senderMode = parseDecimal(pieces[4]);
+    fields.lastRetrieved = parseDecimal(pieces[5]);
+    return fields;
+}
+
+void checkFieldsReadBackWhenEachIsOneField(std::string_view text, LeadByteTest isLeadByte) {
+    const LinkLineFields fields = fieldsFromPieces(text);
+    const std::string formatted = formatLinkLine(fields);
+    const std::optional<LinkLineFields> reread = parseLinkLine(formatted, false, isLeadByte);
+    const bool roundTrips = reread && sameFields(*reread, fields);
+    FUZZ_CHECK(roundTrips == (readsAsOneField(fields.url, isLeadByte) && readsAsOneField(fields.title, isLeadByte)),
+               formatted);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const LeadByteTest isLeadByte = kLeadByteRules[data[0] % 3];
+    const bool legacyVersion11 = (data[0] & 4) != 0;
+    const std::string_view line(reinterpret_cast<const char*>(data) + 1, size - 1);
+    checkSplit(line, isLeadByte);
+    checkAcceptedLineReadsBack(line, legacyVersion11, isLeadByte);
+    checkFieldsReadBackWhenEachIsOneField(line, isLeadByte);
+    return 0;
+}
