@@ -101,6 +101,8 @@ public:
     virtual DWORD* inlineCount(DWORD& count) = 0;
     // `issued` is what the call returned; `count` receives a reported byte count.
     virtual bool complete(BOOL issued, DWORD& count) = 0;
+    // A read asks only for bytes that WinHTTP already holds, so it ends without waiting
+    // on the server.
     virtual bool completeRead(BOOL issued, DWORD& count) { return complete(issued, count); }
     // Checked once the whole response is in.
     virtual bool stillWanted() const { return true; }
@@ -111,14 +113,28 @@ public:
     }
     char* readBuffer() { return readBuffer_.get(); }
 
-protected:
+private:
     std::unique_ptr<char[]> readBuffer_{new char[kReadSliceBytes]};
 };
 
+bool queryNumber(HINTERNET request, DWORD query, DWORD& value) {
+    DWORD size = sizeof value;
+    return WinHttpQueryHeaders(request, query | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value,
+                               &size, WINHTTP_NO_HEADER_INDEX);
+}
+
+// WinHTTP lets through a status line whose code is no number; an answer without a valid
+// status is no answer.
 bool queryStatusCode(HINTERNET request, DWORD& status) {
-    DWORD size = sizeof status;
-    return WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                               WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
+    return queryNumber(request, WINHTTP_QUERY_STATUS_CODE, status) && status >= 100 && status <= 599;
+}
+
+// WinHTTP ends a body at the close of the connection even when the server announced more:
+// such a body was cut off, not finished. 204 and 304 carry none, whatever they announce.
+bool bodyIsWhole(HINTERNET request, DWORD status, size_t received) {
+    if (status == HTTP_STATUS_NO_CONTENT || status == HTTP_STATUS_NOT_MODIFIED) return true;
+    DWORD announced = 0;
+    return !queryNumber(request, WINHTTP_QUERY_CONTENT_LENGTH, announced) || received == announced;
 }
 
 bool queryContentType(HINTERNET request, std::wstring& contentType) {
@@ -168,32 +184,40 @@ HttpGetResult runExchange(HINTERNET request, const RequestPlan& plan, Exchange& 
         return {};
     }
     if (!exchange.complete(WinHttpReceiveResponse(request, nullptr))) return {};
+    DWORD status = 0;
+    if (!queryStatusCode(request, status)) return {};
     HttpGetResult result;
-    if (plan.ifModifiedSince != 0) {
-        DWORD status = 0;
-        if (!queryStatusCode(request, status)) return {};
-        if (status == HTTP_STATUS_NOT_MODIFIED) {
-            result.outcome = exchange.stillWanted() ? HttpGetResult::NotModified : HttpGetResult::Failed;
-            return result;
-        }
+    if (plan.ifModifiedSince != 0 && status == HTTP_STATUS_NOT_MODIFIED) {
+        result.outcome = exchange.stillWanted() ? HttpGetResult::NotModified : HttpGetResult::Failed;
+        return result;
     }
     if (!queryContentType(request, result.contentType)) return {};
-    if (!readBody(request, exchange, result.body) || !exchange.stillWanted()) return {};
+    if (!readBody(request, exchange, result.body) || !bodyIsWhole(request, status, result.body.size()) ||
+        !exchange.stillWanted()) {
+        return {};
+    }
     result.outcome = HttpGetResult::Received;
     return result;
 }
 
+// Each blocking call ends within the phase time-outs, but a server that sends in drips
+// keeps every phase alive; so the exchange also gives up at the first call that ends once
+// its time-out has passed.
 class ForegroundExchange : public Exchange {
 public:
+    explicit ForegroundExchange(DWORD timeoutMs) : deadline_(GetTickCount64() + timeoutMs) {}
     DWORD_PTR context() const override { return 0; }
     DWORD* inlineCount(DWORD& count) override { return &count; }
-    bool complete(BOOL issued, DWORD&) override { return issued; }
+    bool complete(BOOL issued, DWORD&) override { return issued && GetTickCount64() <= deadline_; }
+
+private:
+    ULONGLONG deadline_;
 };
 
 HttpGetResult foregroundGet(const RequestPlan& plan) {
     Connection connection;
     if (!openConnection(plan, 0, connection)) return {};
-    ForegroundExchange exchange;
+    ForegroundExchange exchange(plan.timeoutMs);
     return runExchange(connection.request.get(), plan, exchange);
 }
 
@@ -275,37 +299,35 @@ class BackgroundExchange : public Exchange {
 public:
     BackgroundExchange(AsyncCompletion& completion, DWORD_PTR context, int32_t timeoutSeconds)
         : completion_(completion), context_(context), timeoutSeconds_(timeoutSeconds) {}
-    ~BackgroundExchange() override {
-        // Closing the request does not always cancel a read at once; the buffer it
-        // writes into stays allocated so that a late write lands in owned memory.
-        if (readOutstanding_) readBuffer_.release();
-    }
     BackgroundExchange(const BackgroundExchange&) = delete;
     BackgroundExchange& operator=(const BackgroundExchange&) = delete;
 
     DWORD_PTR context() const override { return context_; }
     DWORD* inlineCount(DWORD&) override { return nullptr; }
     bool complete(BOOL issued, DWORD& count) override {
-        reported_ = false;
         if (!issued || !awaitReport()) return false;
-        count = completion_.count;
-        return completion_.succeeded;
+        return takeReport(count);
     }
+    // Seen through to its report, never abandoned at a step: closing the request does not
+    // always cancel a read at once, and a late write must not land in a freed buffer.
     bool completeRead(BOOL issued, DWORD& count) override {
-        readOutstanding_ = issued;
-        const bool completed = complete(issued, count);
-        if (reported_) readOutstanding_ = false;
-        return completed;
+        if (!issued || WaitForSingleObject(completion_.reported.get(), INFINITE) != WAIT_OBJECT_0) return false;
+        return takeReport(count);
     }
     bool stillWanted() const override { return !runState.stopRequested; }
 
 private:
+    bool takeReport(DWORD& count) const {
+        count = completion_.count;
+        return completion_.succeeded;
+    }
+
     bool awaitReport() {
         for (;;) {
             const ULONGLONG now = GetTickCount64();
             const DWORD untilStep = now >= nextStep_ ? 0 : static_cast<DWORD>(nextStep_ - now);
             const DWORD wait = WaitForSingleObject(completion_.reported.get(), untilStep);
-            if (wait == WAIT_OBJECT_0) return reported_ = true;
+            if (wait == WAIT_OBJECT_0) return true;
             if (wait != WAIT_TIMEOUT) return false;
             nextStep_ += 1000;
             ++waits_;
@@ -318,8 +340,6 @@ private:
     int32_t timeoutSeconds_;
     int32_t waits_ = 0;
     ULONGLONG nextStep_ = GetTickCount64() + 1000;
-    bool reported_ = false;
-    bool readOutstanding_ = false;
 };
 
 HttpGetResult backgroundGet(const RequestPlan& plan, int32_t timeoutSeconds) {

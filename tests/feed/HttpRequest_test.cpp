@@ -71,6 +71,10 @@ TEST_F(HttpGetTest, AnswersBecomeOutcomes) {
         {"redirect followed", "/old?redirect=%2Ffeed.xml%3Ftype%3Dapplication%252Frss%252Bxml", 0,
          HttpGetResult::Received, kFeed, L"application/rss+xml"},
         {"empty body", "/x?body=&type=text%2Fplain", 0, HttpGetResult::Received, "", L"text/plain"},
+        {"204 without body", "/feed.xml?status=204", 0, HttpGetResult::Received, "", L""},
+        {"closed before its Content-Length", "/feed.xml?cut=10", 0, HttpGetResult::Failed, "", L""},
+        {"status code not a number", "/feed.xml?statusline=HTTP%2F1.1%20abc%20OK", 0, HttpGetResult::Failed, "",
+         L""},
     };
     for (const Row& row : rows) {
         for (HttpMode mode : kBothModes) {

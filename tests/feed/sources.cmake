@@ -6,6 +6,7 @@ list(APPEND PORTABLE_TESTS
 list(APPEND WIN32_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/FeedFetch_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FeedReading_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HostileServer_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HttpRequest_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ResponseBody_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlDom_test.cpp)

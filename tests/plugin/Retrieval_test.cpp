@@ -2,7 +2,10 @@
 // server, mails recorded by the client.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "common/TextConversion.h"
+#include "feed/HttpRequest.h"
 #include "mail/DateText.h"
 #include "settings/Settings.h"
 #include "support/PluginHarness.h"
@@ -107,6 +110,38 @@ TEST_F(Retrieval, DeliversNewItemsOldestFirstAcrossFeeds) {
     for (const LinkEntry& link : pluginSettings.links) EXPECT_GE(link.lastRetrieved, before);
 }
 
+TEST_F(Retrieval, PrefetchLinksMailTheRewrittenPageOrTheTimeoutNotice) {
+    const std::string page =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\"></head>"
+        "<body><A HREF='next.html'>\xa4\xb3</A><embed src=x.swf>gone</embed><img src=\"http://o/i.png\"></body></html>";
+    server.writeFile("page.html", page);
+    const std::string pageUrl = toAnsi(server.url("/page.html"));
+    const std::string hangingUrl = toAnsi(server.url("/page.html?hang=1"));
+    server.writeFile("a.xml", rss2("Alpha", item("Fetched", pageUrl, "Tue, 14 Nov 2023 10:00:00 +0000", "own text") +
+                                                item("Hanging", hangingUrl, "Tue, 14 Nov 2023 11:00:00 +0000", "own text")));
+    const auto harness = client(iniFor({{server.url("/a.xml"), "Alpha", 2}}, "TimeoutB=1\r\n"));
+    ASSERT_TRUE(runToEnd(*harness));
+    const auto mails = standin::appendedMessages();
+    ASSERT_EQ(mails.size(), 2u);
+
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.port());
+    const std::string& fetched = mails[0].text;
+    EXPECT_NE(fetched.find("Content-Type: text/html; charset=EUC-JP\r\n"), std::string::npos);
+    EXPECT_NE(fetched.find("\r\n\r\n<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">"
+                           "</head><body><a href=\"" + base + "/next.html\">\xa4\xb3</A><img src=\"http://o/i.png\">"
+                           "</body></html>\r\n"),
+              std::string::npos)
+        << fetched;
+
+    const std::string& notice = mails[1].text;
+    EXPECT_NE(notice.find("Content-Type: text/html; charset=UTF-8\r\n"), std::string::npos);
+    EXPECT_NE(notice.find("<BODY>\r\n" + utf8(L"\r\nMvFeedwick: 由于连接超时，下面链接点的HTML页不能收取") +
+                          "<BR><BR><A HREF=\"" + hangingUrl + "\">" + hangingUrl + "</A>\r\n"),
+              std::string::npos)
+        << notice;
+    EXPECT_EQ(notice.find("own text"), std::string::npos);
+}
+
 TEST_F(Retrieval, SecondRunAsksIfModifiedSinceAndDeliversNothingNew) {
     server.writeFile("a.xml", rss2("Alpha", item("Old", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
     const auto harness = client(iniFor({{server.url("/a.xml?ims304=1"), "Alpha"}}));
@@ -166,6 +201,82 @@ TEST_F(Retrieval, ExitDuringARunWaitsForTheWorker) {
     EXPECT_LT(GetTickCount64() - exitAt, 1600u);
     EXPECT_FALSE(harness->runIsGoing());
     EXPECT_TRUE(standin::appendedMessages().empty());
+}
+
+// One hostile server among good ones: its own link fails or yields what it sent, and the
+// other links' mails still arrive, prefetched pages included.
+TEST_F(Retrieval, AHostileServerSparesTheOtherLinksOfTheRun) {
+    const std::string port = std::to_string(server.port());
+    struct Row {
+        const char* name;
+        std::string pathAndQuery;  // answers the hostile feed and one linked page
+        size_t hostileItems;
+        std::optional<bool> pageFetched;  // none: the platform's framing decides
+    };
+    const Row rows[] = {
+        {"silent", "/a.xml?hang=1", 0, false},
+        {"dripping", "/a.xml?drip=0.3", 0, false},
+        {"reset mid-body", "/x?size=100000&reset=50000", 0, false},
+        // Regression: the cut-off page became the item's mail.
+        {"closed before its Content-Length", "/a.xml?cut=100", 0, false},
+        {"redirect loop", "/x?loop=1", 0, false},
+        {"redirect to an address nobody serves", "/x?redirect=http%3A%2F%2F127.0.0.2%3A" + port + "%2Fa.xml", 0,
+         false},
+        {"body past the cap", "/x?size=" + std::to_string(kMaxResponseBodyBytes + 100000), 0, false},
+        {"binary garbage", "/x?garbage=100000", 0, true},
+        {"NUL bytes", "/x?body=%3Chtml%3E%00%01%00%3C%2Fhtml%3E", 0, true},
+        {"204 without body", "/a.xml?status=204", 0, true},
+        {"malformed status line", "/a.xml?statusline=%3Chtml%3E", 0, false},
+        {"chunks shorter than announced", "/a.xml?chunked=short", 0, std::nullopt},
+        {"50,000 items", "/many.xml", 50000, true},
+    };
+    server.writeFile("a.xml", rss2("Alpha", item("Good", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
+    server.writeFile("page.html", "<html><body>Good page</body></html>");
+    std::string manyItems;
+    for (int i = 0; i < 50000; ++i) {
+        manyItems += item("Many " + std::to_string(i), "http://many/" + std::to_string(i),
+                          "Mon, 13 Nov 2023 10:00:00 +0000", "m");
+    }
+    server.writeFile("many.xml", rss2("Many", manyItems));
+    const std::string goodPage = toAnsi(server.url("/page.html"));
+    const std::string notice = utf8(L"由于连接超时");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        standin::clearRecords();
+        const std::string hostilePage = toAnsi(server.url(row.pathAndQuery));
+        std::string escapedPage = hostilePage;
+        for (size_t at = escapedPage.find('&'); at != std::string::npos; at = escapedPage.find('&', at + 1)) {
+            escapedPage.insert(at + 1, "amp;");
+        }
+        server.writeFile("p.xml", rss2("Pages", item("Hostile", escapedPage, "Tue, 14 Nov 2023 11:00:00 +0000", "") +
+                                                    item("Good", goodPage, "Tue, 14 Nov 2023 12:00:00 +0000", "")));
+        const auto harness = client(iniFor({{server.url("/a.xml"), "Alpha"},
+                                            {server.url(row.pathAndQuery), "Hostile"},
+                                            {server.url("/p.xml"), "Pages", HtmlPrefetchLink}},
+                                           "TimeoutC=2\r\nTimeoutB=2\r\n"));
+        ASSERT_TRUE(runToEnd(*harness, 30000));
+
+        const auto mails = standin::appendedMessages();
+        EXPECT_EQ(mails.size(), 3 + row.hostileItems);
+        const auto mailFor = [&](const std::string& link) -> std::string {
+            for (const auto& mail : mails) {
+                if (mail.text.find("Message-Id: <" + link + "@") != std::string::npos) return mail.text;
+            }
+            ADD_FAILURE() << "no mail for " << link;
+            return {};
+        };
+        EXPECT_NE(mailFor("http://a/1").find("x<BR><BR>"), std::string::npos);
+        EXPECT_NE(mailFor(goodPage).find("Good page"), std::string::npos);
+        const std::string hostilePageMail = mailFor(hostilePage);
+        if (row.pageFetched) {
+            EXPECT_EQ(hostilePageMail.find(notice) == std::string::npos, *row.pageFetched);
+        }
+        loadSettings(harness->iniPath());
+        ASSERT_EQ(pluginSettings.links.size(), 3u);
+        EXPECT_GT(pluginSettings.links[0].lastRetrieved, 0);
+        EXPECT_EQ(pluginSettings.links[1].lastRetrieved > 0, row.hostileItems > 0);
+        EXPECT_GT(pluginSettings.links[2].lastRetrieved, 0);
+    }
 }
 
 }  // namespace

@@ -13,6 +13,20 @@ each request is answered, so that tests can combine them:
   hang=1        read the request and never answer, until the server stops
   redirect=URL  answer 302 (or `status`, when it is a 3xx) with this Location
   drip=S        send the body one byte every S seconds
+  garbage=N     generated body of N pseudo-random bytes, the same for the same N
+  reset=N       send N bytes of the body, then abort the connection with a TCP reset
+  cut=N         send N bytes of the body, then close the connection as if it were all
+  loop=1        answer 302 to this same URL with `hop` one higher: a redirect loop that
+                never names the same URL twice
+  statusline=T  send T (URL-encoded, latin-1) as the status line instead of a valid one
+  chunked=MODE  send the body in chunked encoding (no Content-Length), with MODE:
+                  ok       well-formed chunks
+                  short    every chunk announces fewer bytes than follow it
+                  long     the first chunk announces more bytes than the body holds,
+                           then the connection closes
+                  garbage  a size line that is no hexadecimal number
+                  huge     a chunk of 2**64 - 1 bytes is announced, the body follows,
+                           then the connection closes
 
 Each request is appended to the log file as one JSON line: {"path": ..., "headers": {...}}.
 With --timings, each answered request also appends "SECONDS PATH" there: the time from
@@ -25,7 +39,10 @@ import argparse
 import http.server
 import json
 import os
+import random
 import signal
+import socket
+import struct
 import sys
 import threading
 import time
@@ -46,6 +63,27 @@ def generated_body(size):
         skip = offset % 16
         yield lines[skip:skip + block_end - offset]
         offset = block_end
+
+
+def garbage_body(size):
+    """`size` pseudo-random bytes, NULs and invalid UTF-8 included, seeded by the size."""
+    return random.Random(size).randbytes(size)
+
+
+def chunked(body, mode):
+    """The body as chunked transfer coding, well-formed or broken as `mode` says."""
+    pieces = [body[i:i + 1000] for i in range(0, len(body), 1000)] or [b""]
+    if mode == "ok":
+        return b"".join(b"%x\r\n%s\r\n" % (len(p), p) for p in pieces if p) + b"0\r\n\r\n"
+    if mode == "short":
+        return b"".join(b"%x\r\n%s\r\n" % (max(len(p) // 2, 1), p) for p in pieces) + b"0\r\n\r\n"
+    if mode == "long":
+        return b"%x\r\n%s" % (len(body) + 100000, body)
+    if mode == "garbage":
+        return b"zz-not-a-size\r\n" + body + b"\r\n0\r\n\r\n"
+    if mode == "huge":
+        return b"ffffffffffffffff\r\n" + body
+    raise ValueError("unknown chunked mode " + mode)
 
 
 class Answer:
@@ -83,6 +121,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         headers = [("Content-Type", params["type"])] if "type" in params else []
         if params.get("ims304") == "1" and "If-Modified-Since" in self.headers:
             return Answer(304, headers)
+        if params.get("loop") == "1":
+            query = dict(params, hop=str(int(params.get("hop", "0")) + 1))
+            return Answer(302, headers + [("Location", path + "?" + urllib.parse.urlencode(query))])
         if "redirect" in params:
             return Answer(status if 300 <= status < 400 else 302,
                           headers + [("Location", params["redirect"])])
@@ -90,6 +131,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return Answer(status, headers, [params["body"].encode("latin-1")])
         if "size" in params:
             return Answer(status, headers, generated_body(int(params["size"])))
+        if "garbage" in params:
+            return Answer(status, headers, [garbage_body(int(params["garbage"]))])
         file = self.file_below_root(path)
         if file is None:
             return Answer(int(params.get("status", "404")), headers)
@@ -104,20 +147,32 @@ class Handler(http.server.BaseHTTPRequestHandler):
         return file
 
     def deliver(self, answer, params):
-        self.send_response(answer.status)
+        if "statusline" in params:
+            self.send_raw_status_line(params["statusline"])
+        else:
+            self.send_response(answer.status)
         for name, value in answer.headers:
             self.send_header(name, value)
         body_allowed = answer.status not in (204, 304)
         chunks = answer.chunks if body_allowed else []
         length = params.get("size") if "size" in params and body_allowed else None
-        if length is None:
+        if length is None or "chunked" in params:
             chunks = [b"".join(chunks)]
             length = len(chunks[0])
-        if body_allowed:
+        if "chunked" in params and body_allowed:
+            self.send_header("Transfer-Encoding", "chunked")
+            chunks = [chunked(chunks[0], params["chunked"])]
+        elif body_allowed:
             self.send_header("Content-Length", str(length))
         self.send_header("Connection", "close")
         self.end_headers()
         self.close_connection = True
+        if "reset" in params:
+            self.send_then_reset(b"".join(chunks)[:int(params["reset"])])
+            return
+        if "cut" in params:
+            self.wfile.write(b"".join(chunks)[:int(params["cut"])])
+            return
         drip = float(params["drip"]) if "drip" in params else None
         for chunk in chunks:
             if drip is None:
@@ -128,6 +183,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     return
                 self.wfile.write(chunk[i:i + 1])
                 self.wfile.flush()
+
+    def send_raw_status_line(self, line):
+        # What send_response_only does, minus the well-formed line.
+        if not hasattr(self, "_headers_buffer"):
+            self._headers_buffer = []
+        self._headers_buffer.append(line.encode("latin-1") + b"\r\n")
+
+    def send_then_reset(self, part):
+        self.wfile.write(part)
+        self.wfile.flush()
+        # Give the client time to take in what was sent, so the reset, not a lost
+        # segment, is what it sees.
+        stopping.wait(0.2)
+        # A zero linger time makes close() send RST instead of FIN.
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.connection.close()
 
     def log_request_line(self):
         entry = {"path": self.path, "headers": dict(self.headers.items())}
