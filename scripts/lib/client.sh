@@ -43,9 +43,10 @@ open(sys.argv[1], "wb").write(text.encode("gbk"))
 
 inbox_folder() { printf '%s' "$work/data/demo0001.mb/!!!!Inbox"; }
 
-# Loads the plug-in into the stand-in client and runs "retrieve all" once.
+# Loads the plug-in into the stand-in client and runs "retrieve all" once; arguments are
+# further options of the client.
 run_client() {
     LC_ALL=zh_CN.UTF-8 "$root/cmake/wine-run" "$root/build/win32/bin/StandInHost.exe" \
         --plugin "$(windows_path "$work/client/MvFeedwick.dll")" \
-        --data "$(windows_path "$work/data")" --store-mails --retrieve-all | tr -d '\r'
+        --data "$(windows_path "$work/data")" --store-mails --retrieve-all "$@" | tr -d '\r'
 }
