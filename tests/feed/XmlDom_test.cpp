@@ -56,6 +56,31 @@ TEST_F(XmlDom, LoadsWellFormedTextAndReportsTheRest) {
     }
 }
 
+// The text reaches the parser as UTF-8 bytes; nothing of it may be lost or read in another
+// encoding on the way.
+TEST_F(XmlDom, TextReadsBackAsItWasGiven) {
+    const std::wstring japanese = L"\u65e5\u672c\u8a9e";
+    const struct {
+        const char* name;
+        std::wstring text, expected;
+    } cases[] = {
+        {"Japanese", L"<a>" + japanese + L"</a>", japanese},
+        {"beyond the basic plane", L"<a>\xd83d\xde00\u00e9</a>", L"\xd83d\xde00\u00e9"},
+        {"Shift_JIS declared is not applied", L"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a>" + japanese + L"</a>",
+         japanese},
+        {"byte order mark and declaration", L"\xfeff<?xml version=\"1.0\" encoding=\"EUC-JP\"?><a>" + japanese + L"</a>",
+         japanese},
+        {"ends at the first NUL", std::wstring(L"<a>b</a>\0<c", 11), L"b"},
+    };
+    for (const auto& c : cases) {
+        const XmlDocument document = load(c.text);
+        ASSERT_TRUE(document) << c.name;
+        ScopedBstr text;
+        ASSERT_EQ(RootElement(document.Get())->get_text(text.put()), S_OK) << c.name;
+        EXPECT_EQ(bstrText(text.get()), c.expected) << c.name;
+    }
+}
+
 TEST_F(XmlDom, ChildrenByExactTagName) {
     const XmlDocument document = load(
         L"<item xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><!-- note -->text"
