@@ -90,6 +90,11 @@ std::vector<AppendedMessage> appendedMessages() {
     return recordedMessages;
 }
 
+size_t appendedMessageCount() {
+    std::lock_guard<std::mutex> lock(recordLock);
+    return recordedMessages.size();
+}
+
 std::vector<RegisteredCommand> registeredCommands() {
     std::lock_guard<std::mutex> lock(recordLock);
     return commands;

@@ -36,6 +36,7 @@ const HostOptions& options();
 // Calls arrive from the retrieval thread; these return copies taken under a lock.
 std::vector<std::string> statusTexts();
 std::vector<AppendedMessage> appendedMessages();
+size_t appendedMessageCount();
 std::vector<RegisteredCommand> registeredCommands();
 void clearRecords();
 

@@ -1,6 +1,6 @@
 #pragma once
 // Owners of COM resources besides interfaces (those are Microsoft::WRL::ComPtr): BSTR,
-// VARIANT and a thread's COM initialisation.
+// SAFEARRAY, VARIANT and a thread's COM initialisation.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -23,6 +23,13 @@ inline ScopedBstr makeBstr(std::wstring_view text) {
     if (!result) throw std::bad_alloc();
     return result;
 }
+
+struct SafeArrayTraits {
+    using Handle = SAFEARRAY*;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle array) { SafeArrayDestroy(array); }
+};
+using ScopedSafeArray = UniqueHolder<SafeArrayTraits>;
 
 // A null BSTR is the empty text.
 inline std::wstring bstrText(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }

@@ -16,6 +16,12 @@ std::wstring MultiByteToText(UINT codePage, std::string_view bytes);
 // UTF-16 to the given code page; characters it lacks become its default character.
 std::string toMultiByte(std::wstring_view text, UINT codePage = CP_ACP);
 
+// toMultiByte in two steps, for writing straight into a buffer that another component owns:
+// the number of bytes the text takes (0 when it cannot be converted), then the conversion
+// into `out`, which has exactly that room. False when the conversion fails.
+size_t multiByteLength(std::wstring_view text, UINT codePage);
+bool writeMultiByte(std::wstring_view text, UINT codePage, char* out, size_t length);
+
 inline std::string toAnsi(std::wstring_view text) { return toMultiByte(text, CP_ACP); }
 inline std::wstring fromAnsi(std::string_view bytes) { return toWide(bytes, CP_ACP); }
 

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <new>
+#include <utility>
 
 #include "feed/FeedFetcher.h"
 #include "feed/HttpRequest.h"
@@ -28,14 +29,14 @@ bool FeedFetcher::Fetch(const std::wstring& url, int32_t lastRetrieved, int32_t 
     lastError.clear();
     const WaitCursor cursor(foreground);
     try {
-        const HttpGetResult response = HttpGet(url, timeoutSeconds, lastRetrieved,
-                                               foreground ? HttpMode::Foreground : HttpMode::Background);
+        HttpGetResult response = HttpGet(url, timeoutSeconds, lastRetrieved,
+                                         foreground ? HttpMode::Foreground : HttpMode::Background);
         switch (response.outcome) {
             case HttpGetResult::Failed: return false;
             case HttpGetResult::NotModified: return true;
             case HttpGetResult::Received: break;
         }
-        return ReadFeedBody(response.body, response.contentType, lastRetrieved, htmlMode, senderMode);
+        return ReadFeedBody(std::move(response.body), response.contentType, lastRetrieved, htmlMode, senderMode);
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -38,12 +38,14 @@ FeedKind DetectFeedKind(IXMLDOMElement* root) {
     return FeedKind::None;
 }
 
-bool FeedFetcher::ReadFeedBody(const std::string& body, const std::wstring& contentType, int32_t lastRetrieved,
+bool FeedFetcher::ReadFeedBody(std::string body, const std::wstring& contentType, int32_t lastRetrieved,
                                int32_t htmlMode, int32_t senderMode) {
     lastError.clear();
     const ItemRules rules{lastRetrieved, htmlMode, senderMode};
     try {
-        const XmlDocument document = LoadXmlDocument(DecodeResponseBody(body, contentType), lastError);
+        std::wstring text = DecodeResponseBody(body, contentType);
+        std::string().swap(body);
+        const XmlDocument document = LoadXmlDocument(std::move(text), lastError);
         if (!document) return false;
         const XmlElement root = RootElement(document.Get());
         switch (DetectFeedKind(root.Get())) {

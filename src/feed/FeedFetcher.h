@@ -26,8 +26,9 @@ public:
 
     // What Fetch does with a received body: decode, load, classify, read. False with
     // `lastError` set when the body is not well-formed XML, false with it empty when the
-    // root is no feed or a COM call failed; items read before a failure stay.
-    bool ReadFeedBody(const std::string& body, const std::wstring& contentType, int32_t lastRetrieved,
+    // root is no feed or a COM call failed; items read before a failure stay. The body is
+    // freed once decoded, so Fetch moves it in.
+    bool ReadFeedBody(std::string body, const std::wstring& contentType, int32_t lastRetrieved,
                       int32_t htmlMode, int32_t senderMode);
 
     std::wstring feedTitle;       // of the last document read

@@ -342,7 +342,17 @@ private:
     ULONGLONG nextStep_ = GetTickCount64() + 1000;
 };
 
+// Closing an abandoned request does not end WinHTTP's work on it at once: its threads may go
+// on until the socket gives up, after the client has unloaded the plug-in, which released
+// the last reference to WinHTTP. Pinned, WinHTTP stays loaded under them until the process ends.
+// Without the pin nothing else changes, so a failure is not an error of the request.
+void keepWinHttpLoaded() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"winhttp.dll", &module);
+}
+
 HttpGetResult backgroundGet(const RequestPlan& plan, int32_t timeoutSeconds) {
+    keepWinHttpLoaded();
     AsyncCompletion completion;
     if (!completion.reported) return {};
     Registration registration(completion);

@@ -33,18 +33,15 @@ bool findEncoding(std::wstring_view declaration, size_t& begin, size_t& end) {
 
 }  // namespace
 
-std::wstring WithoutEncodingDeclaration(std::wstring_view text) {
+void EraseEncodingDeclaration(std::wstring& text) {
     const size_t start = (!text.empty() && text.front() == kByteOrderMark) ? 1 : 0;
     const std::wstring_view opening = L"<?xml";
-    std::wstring result(text);
-    if (text.compare(start, opening.size(), opening) != 0) return result;
+    if (text.compare(start, opening.size(), opening) != 0) return;
     const size_t afterOpening = start + opening.size();
-    if (afterOpening >= text.size() || !isXmlSpace(text[afterOpening])) return result;  // <?xml-stylesheet
+    if (afterOpening >= text.size() || !isXmlSpace(text[afterOpening])) return;  // <?xml-stylesheet
     const size_t close = text.find(L"?>", afterOpening);
-    if (close == std::wstring_view::npos) return result;
+    if (close == std::wstring::npos) return;
     size_t begin = 0, end = 0;
-    if (findEncoding(text.substr(afterOpening, close - afterOpening), begin, end)) {
-        result.erase(afterOpening + begin, end - begin);
-    }
-    return result;
+    const std::wstring_view declaration = std::wstring_view(text).substr(afterOpening, close - afterOpening);
+    if (findEncoding(declaration, begin, end)) text.erase(afterOpening + begin, end - begin);
 }

@@ -18,7 +18,9 @@ using XmlElement = Microsoft::WRL::ComPtr<IXMLDOMElement>;
 
 // The document parsed from `text`, with no external DTD or entity fetched; null when the
 // text is not well-formed, and then `errorText` holds "XML読み込みエラー(reason)(行:line)".
-XmlDocument LoadXmlDocument(const std::wstring& text, std::wstring& errorText);
+// Takes the text by value and frees it before parsing, so that a caller who moves it in
+// holds no copy of a large document while the DOM is built.
+XmlDocument LoadXmlDocument(std::wstring text, std::wstring& errorText);
 
 // Null when the document has no root element.
 XmlElement RootElement(IXMLDOMDocument2* document);

@@ -56,6 +56,59 @@ TEST_F(XmlDom, LoadsWellFormedTextAndReportsTheRest) {
     }
 }
 
+// The text reaches the parser as UTF-8 bytes; nothing of it may be lost or read in another
+// encoding on the way.
+TEST_F(XmlDom, TextReadsBackAsItWasGiven) {
+    const std::wstring japanese = L"\u65e5\u672c\u8a9e";
+    const struct {
+        const char* name;
+        std::wstring text, expected;
+    } cases[] = {
+        {"Japanese", L"<a>" + japanese + L"</a>", japanese},
+        {"beyond the basic plane", L"<a>\xd83d\xde00\u00e9</a>", L"\xd83d\xde00\u00e9"},
+        {"Shift_JIS declared is not applied", L"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a>" + japanese + L"</a>",
+         japanese},
+        {"byte order mark and declaration", L"\xfeff<?xml version=\"1.0\" encoding=\"EUC-JP\"?><a>" + japanese + L"</a>",
+         japanese},
+        {"ends at the first NUL", std::wstring(L"<a>b</a>\0<c", 11), L"b"},
+    };
+    for (const auto& c : cases) {
+        const XmlDocument document = load(c.text);
+        ASSERT_TRUE(document) << c.name;
+        ScopedBstr text;
+        ASSERT_EQ(RootElement(document.Get())->get_text(text.put()), S_OK) << c.name;
+        EXPECT_EQ(bstrText(text.get()), c.expected) << c.name;
+    }
+}
+
+// Handed over as UTF-16, a document past 10 MB failed to load under Wine ("Huge input
+// lookup") when a long run of white space came after its first 10 MB: the parser converted
+// the text piecewise and kept all of it in its buffer.
+TEST_F(XmlDom, LargeFeedLoadsWhole) {
+    std::wstring paragraphs;
+    for (int i = 0; i < 20; ++i) {
+        paragraphs += L"&lt;p&gt;A paragraph of the item, with ordinary words in it and a little markup.&lt;/p&gt; ";
+    }
+    const size_t sizes[] = {1u << 20, 15u << 20};
+    for (const size_t size : sizes) {
+        std::wstring text = L"<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>Large</title>";
+        size_t items = 0;
+        for (; text.size() < size; ++items) {
+            const std::wstring n = std::to_wstring(items);
+            text += L"<item><title>Item " + n + L"</title><link>http://example.com/" + n + L"</link>"
+                    L"<pubDate>Tue, 14 Nov 2023 10:00:00 +0000</pubDate><description>" + paragraphs +
+                    L"</description></item>";
+        }
+        text += std::wstring(4000, L' ') + L"</channel></rss>\n";
+        const XmlDocument document = load(text);
+        ASSERT_TRUE(document) << size;
+        size_t read = 0;
+        ForEachChildElement(FindChild(RootElement(document.Get()).Get(), L"channel").Get(),
+                            [&](IXMLDOMElement*, const std::wstring&) { ++read; });
+        EXPECT_EQ(read, items + 1) << size;  // the title too
+    }
+}
+
 TEST_F(XmlDom, ChildrenByExactTagName) {
     const XmlDocument document = load(
         L"<item xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><!-- note -->text"

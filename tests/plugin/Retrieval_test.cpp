@@ -192,6 +192,30 @@ TEST_F(Retrieval, StopDuringAHangingFetchEndsTheRunWithinASecond) {
     EXPECT_EQ(readFile(harness->iniPath()), fileBefore);
 }
 
+// The client unloads the plug-in at exit while WinHTTP may still be busy with a request that
+// a stop abandoned. In a client that has WinHTTP loaded only through the plug-in (unlike this
+// test program), that crashed the client as it unloaded the plug-in.
+TEST_F(Retrieval, ClientExitsCleanlyAfterAStopAbandonedARequest) {
+    server.writeFile("a.xml", rss2("Alpha", item("One", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
+    const struct {
+        const char* name;
+        std::wstring url;
+    } cases[] = {
+        {"hanging request", server.url("/a.xml?hang=1")},
+        {"dripping body", server.url("/a.xml?drip=1&type=text/xml")},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const std::string plugin = copyPluginInto(folder.path());
+        writeFile(folder.file("MvFeedwick.ini"), iniFor({{c.url, "Abandoned"}}, "TimeoutC=30\r\n"));
+        const std::string data = folder.file("data");
+        CreateDirectoryA(data.c_str(), nullptr);
+        const std::string commandLine = "\"" + testProgramFolder() + "\\StandInHost.exe\" --plugin \"" + plugin +
+                                        "\" --data \"" + data + "\" --retrieve-all --stop-after-ms 1000";
+        EXPECT_EQ(runProgram(commandLine, 20000), 0) << c.name;
+    }
+}
+
 TEST_F(Retrieval, ExitDuringARunWaitsForTheWorker) {
     const auto harness = client(iniFor({{server.url("/a.xml?hang=1"), "Hanging"}}, "TimeoutC=30\r\n"));
     harness->retrieveAll();
