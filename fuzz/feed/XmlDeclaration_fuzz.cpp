@@ -1,4 +1,4 @@
-// WithoutEncodingDeclaration over arbitrary documents in exactly-sized blocks. Checked: the
+// EraseEncodingDeclaration over arbitrary documents in exactly-sized blocks. Checked: the
 // result is the document with at most one piece taken out, and that piece is, inside the
 // XML declaration at the start, white space followed by encoding, an optional blank-framed
 // "=", and a quoted value; the declaration keeps its "<?xml" opening and its "?>".
@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::unique_ptr<wchar_t[]> block(new wchar_t[wide.size()]);
     wide.copy(block.get(), wide.size());
     const std::wstring_view text(block.get(), wide.size());
-    const std::wstring result = WithoutEncodingDeclaration(text);
+    std::wstring result(text);
+    EraseEncodingDeclaration(result);
     if (result == text) return 0;
 
     const std::string detail = narrowed(text) + "\n  became " + narrowed(result);
