@@ -7,10 +7,8 @@ endif()
 
 set(FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
-add_library(feedwick_portable_fuzz STATIC ${PORTABLE_SOURCES})
-target_include_directories(feedwick_portable_fuzz PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(feedwick_portable_fuzz PUBLIC ${FUZZ_SANITIZERS} -fsanitize=fuzzer-no-link)
-target_link_options(feedwick_portable_fuzz PUBLIC ${FUZZ_SANITIZERS})
+add_layer_libraries(PREFIX feedwick_portable_fuzz KINDS PORTABLE OPTIONS ${FUZZ_SANITIZERS} -fsanitize=fuzzer-no-link
+                    LINK_OPTIONS ${FUZZ_SANITIZERS})
 
 # One executable per target, named after its source; extra sources (test oracles) may follow.
 set(FUZZ_TARGETS "")
@@ -20,13 +18,13 @@ function(add_fuzz_target source)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/fuzz)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-    target_link_libraries(${name} PRIVATE feedwick_portable_fuzz)
+    target_link_libraries(${name} PRIVATE feedwick_portable_fuzz_plugin)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
     set(FUZZ_TARGETS ${FUZZ_TARGETS} ${name} PARENT_SCOPE)
 endfunction()
 
-foreach(subsystem common plugin settings feed mail ui resources)
-    include(${CMAKE_SOURCE_DIR}/fuzz/${subsystem}/sources.cmake OPTIONAL)
+foreach(layer ${FEEDWICK_LAYERS})
+    include(${CMAKE_SOURCE_DIR}/fuzz/${layer}/sources.cmake OPTIONAL)
 endforeach()
 
 # scripts/fuzz reads the target list from here.

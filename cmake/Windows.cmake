@@ -8,26 +8,24 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 set(SYSTEM_LIBRARIES ole32 oleaut32 uuid winhttp comctl32 comdlg32 shell32 shlwapi gdi32 user32 advapi32 version)
 
-add_library(feedwick_core STATIC ${PORTABLE_SOURCES} ${WIN32_SOURCES})
-target_include_directories(feedwick_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(feedwick_core PUBLIC ${SYSTEM_LIBRARIES})
+add_layer_libraries(PREFIX feedwick KINDS PORTABLE WIN32 LIBRARIES ${SYSTEM_LIBRARIES})
 
 add_library(MvFeedwick SHARED ${PLUGIN_ENTRY_SOURCES} ${RESOURCE_SOURCES})
 set_target_properties(MvFeedwick PROPERTIES PREFIX "" OUTPUT_NAME MvFeedwick)
-target_link_libraries(MvFeedwick PRIVATE feedwick_core)
+target_link_libraries(MvFeedwick PRIVATE feedwick_plugin)
 target_link_options(MvFeedwick PRIVATE ${STATIC_RUNTIME} -Wl,--enable-stdcall-fixup)
 
 # The stand-in host exports the client's functions from its executable; a variant per
 # missing function lets tests see the plug-in refuse such a host.
 function(add_standin_host_objects name)
     add_library(${name} OBJECT host/StandInHost.cpp)
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/src)
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/host)
     target_compile_definitions(${name} PRIVATE ${ARGN})
 endfunction()
 
 function(add_standin_host name objects)
     add_executable(${name} host/StandInHostMain.cpp $<TARGET_OBJECTS:${objects}>)
-    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/host ${CMAKE_SOURCE_DIR}/src)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/host)
     target_link_libraries(${name} PRIVATE ${SYSTEM_LIBRARIES} psapi)
     target_link_options(${name} PRIVATE ${STATIC_RUNTIME} -Wl,--kill-at)
     add_dependencies(${name} MvFeedwick)
@@ -45,7 +43,7 @@ add_standin_host(StandInHost-NoNextUnread standin_host_no_nextunread)
 # One test program for all Win32 code and, again, the portable code; it is a host itself.
 add_executable(feedwick_tests ${PORTABLE_TESTS} ${WIN32_TESTS} $<TARGET_OBJECTS:standin_host_full>)
 target_include_directories(feedwick_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/host)
-target_link_libraries(feedwick_tests PRIVATE feedwick_core gtest_main)
+target_link_libraries(feedwick_tests PRIVATE feedwick_plugin gtest_main)
 target_link_options(feedwick_tests PRIVATE ${STATIC_RUNTIME} -Wl,--kill-at)
 add_dependencies(feedwick_tests MvFeedwick StandInHost StandInHost-NoConnect
                  StandInHost-NoSetStatus StandInHost-NoNextUnread)

@@ -18,6 +18,14 @@ int storedMailCount = 0;
 
 constexpr int kFirstCommandId = 40001;
 
+// Like a real client's status bar and mail store, the main window records what the plug-in
+// hands over, on its own thread: a caller on another thread waits until that thread pumps.
+constexpr UINT kRecordStatusText = WM_APP + 1;
+constexpr UINT kRecordMessage = WM_APP + 2;
+
+// The last thread other than the main window's that called the client: the retrieval worker.
+HANDLE foreignCaller = nullptr;
+
 RegisteredCommand* findCommand(int id) {
     for (RegisteredCommand& command : commands) {
         if (command.id == id) return &command;
@@ -41,9 +49,38 @@ void storeMailFile(const std::string& folderId, const std::string& text) {
     std::fclose(file);
 }
 
+void recordStatusText(const char* text) {
+    std::lock_guard<std::mutex> lock(recordLock);
+    recordedStatusTexts.emplace_back(text ? text : "");
+}
+
+void recordMessage(const char* folderId, const char* mailText) {
+    std::lock_guard<std::mutex> lock(recordLock);
+    AppendedMessage message{folderId ? folderId : "", mailText ? mailText : ""};
+    if (hostOptions.storeMails) storeMailFile(message.folderId, message.text);
+    recordedMessages.push_back(std::move(message));
+}
+
+void noteForeignCaller() {
+    if (mainWindow.window && GetWindowThreadProcessId(mainWindow.window, nullptr) == GetCurrentThreadId()) return;
+    HANDLE thread = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0);
+    std::lock_guard<std::mutex> lock(recordLock);
+    if (foreignCaller) CloseHandle(foreignCaller);
+    foreignCaller = thread;
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && HIWORD(wParam) == 0) {
-        if (invokeCommand(LOWORD(wParam), 0)) return 0;
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == 0 && invokeCommand(LOWORD(wParam), 0)) return 0;
+            break;
+        case kRecordStatusText:
+            recordStatusText(reinterpret_cast<const char*>(lParam));
+            return 1;
+        case kRecordMessage:
+            recordMessage(reinterpret_cast<const char*>(wParam), reinterpret_cast<const char*>(lParam));
+            return 1;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -105,6 +142,32 @@ void clearRecords() {
     recordedStatusTexts.clear();
     recordedMessages.clear();
     commands.clear();
+    if (foreignCaller) CloseHandle(foreignCaller);
+    foreignCaller = nullptr;
+}
+
+bool waitForForeignCaller(DWORD timeoutMs) {
+    HANDLE thread = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(recordLock);
+        if (!foreignCaller) return true;
+        DuplicateHandle(GetCurrentProcess(), foreignCaller, GetCurrentProcess(), &thread, SYNCHRONIZE, FALSE, 0);
+    }
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    bool ended = false;
+    for (;;) {
+        pumpMessages();
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) break;
+        const DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+        if (wait == WAIT_OBJECT_0) {
+            ended = true;
+            break;
+        }
+        if (wait != WAIT_OBJECT_0 + 1) break;
+    }
+    CloseHandle(thread);
+    return ended;
 }
 
 MainWindow createMainWindow(int toolbarButtons, bool endsWithSeparator) {
@@ -141,7 +204,16 @@ Plugin::~Plugin() { unload(); }
 
 bool Plugin::load(const std::string& path) {
     unload();
-    module_ = LoadLibraryA(path.c_str());
+    return keep(LoadLibraryA(path.c_str()));
+}
+
+bool Plugin::load(const std::wstring& path) {
+    unload();
+    return keep(LoadLibraryW(path.c_str()));
+}
+
+bool Plugin::keep(HMODULE module) {
+    module_ = module;
     lastError_ = module_ ? 0 : GetLastError();
     return module_ != nullptr;
 }
@@ -242,17 +314,22 @@ HOST_EXPORT int WINAPI MVA_RegisterUICallback(int commandId, StateCallback callb
 HOST_EXPORT LPCSTR WINAPI MVA_GetDataFolder() { return hostOptions.dataFolder.c_str(); }
 
 HOST_EXPORT int WINAPI MVA_SetMessageText(HWND, LPCSTR text) {
-    std::lock_guard<std::mutex> lock(recordLock);
-    recordedStatusTexts.emplace_back(text ? text : "");
-    return 1;
+    noteForeignCaller();
+    if (!mainWindow.window) {
+        recordStatusText(text);
+        return 1;
+    }
+    return static_cast<int>(SendMessageW(mainWindow.window, kRecordStatusText, 0, reinterpret_cast<LPARAM>(text)));
 }
 
 HOST_EXPORT int WINAPI MVA_AppendMessage(LPCSTR folderId, LPCSTR mailText) {
-    std::lock_guard<std::mutex> lock(recordLock);
-    AppendedMessage message{folderId ? folderId : "", mailText ? mailText : ""};
-    if (hostOptions.storeMails) storeMailFile(message.folderId, message.text);
-    recordedMessages.push_back(std::move(message));
-    return 1;
+    noteForeignCaller();
+    if (!mainWindow.window) {
+        recordMessage(folderId, mailText);
+        return 1;
+    }
+    return static_cast<int>(SendMessageW(mainWindow.window, kRecordMessage, reinterpret_cast<WPARAM>(folderId),
+                                         reinterpret_cast<LPARAM>(mailText)));
 }
 
 UNUSED_HOST_FUNCTION(MVA_Command)

@@ -40,6 +40,11 @@ size_t appendedMessageCount();
 std::vector<RegisteredCommand> registeredCommands();
 void clearRecords();
 
+// Waits, dispatching the calling thread's messages, until the last thread other than the main
+// window's that called the client (the retrieval worker) has ended. True when it ended within
+// `timeoutMs` or there was none since clearRecords.
+bool waitForForeignCaller(DWORD timeoutMs);
+
 // The client's main window: a menu of five popups and a "ToolbarWindow32" child holding
 // `toolbarButtons` buttons, the last of them a separator when `endsWithSeparator`.
 struct MainWindow {
@@ -63,6 +68,7 @@ public:
 
     // False when the library refuses to load; `lastError` then holds GetLastError().
     bool load(const std::string& path);
+    bool load(const std::wstring& path);
     void unload();
     bool loaded() const { return module_ != nullptr; }
     DWORD lastError() const { return lastError_; }
@@ -79,6 +85,8 @@ public:
     int onPlugInInfo(void* record);
 
 private:
+    bool keep(HMODULE module);
+
     HMODULE module_ = nullptr;
     DWORD lastError_ = 0;
 };

@@ -176,7 +176,8 @@ bool runRetrieveAll(int waitSeconds, StopTrigger& stop) {
         if (static_cast<LONG>(GetTickCount() - deadline) > 0) return false;
         standin::pumpMessages();
         stop.poll();
-        Sleep(stop.planned() ? kStopPollMs : kIdlePollMs);
+        // Wakes at once for the plug-in's status texts and mails, which wait for this thread.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, stop.planned() ? kStopPollMs : kIdlePollMs, QS_ALLINPUT);
     }
     return true;
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "BenchmarkPages.h"
-#include "mail/DateText.h"
+#include "common/DateText.h"
 #include "mail/MailText.h"
 #include "mail/PageRewrite.h"
 #include "settings/HtmlMode.h"

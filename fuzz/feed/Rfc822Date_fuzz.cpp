@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/DateText.h"
 #include "feed/DateParsing.h"
-#include "mail/DateText.h"
 #include "support/ExactCopy.h"
 #include "support/FuzzCheck.h"
 

@@ -2,16 +2,16 @@
 // 932 and 1252. The first input byte picks the rule and the "1.1" reading; the rest is the
 // line.
 //
-// What holds: a field reads back as itself exactly when it is one field, i.e. not empty,
-// without a "|" at a character boundary, and not ending in a lead byte (which would take
-// the following separator as its trail byte). The decimal fields always read back, the
+// What holds: a field reads back as itself exactly when it is clean: not empty, without a "|"
+// at a character boundary, without control bytes, and not ending in a lead byte (which would
+// take the following separator as its trail byte). The decimal fields always read back, the
 // unsigned time modulo 2^32. So:
 //  - every line splits into such fields separated (and perhaps led and ended) by "|" runs,
 //    only the last field possibly ending in a lead byte;
-//  - an accepted line formats to a line that reads back to the same fields, whatever the
-//    "1.1" reading;
-//  - any fields format to a line that reads back to them if and only if URL and title are
-//    each one field.
+//  - any fields format to one line without control bytes, which reads back whenever URL and
+//    title are not empty: the numbers exactly, the title at its length, and URL and title
+//    each as itself exactly when it was clean;
+//  - so does an accepted line, whatever the "1.1" reading.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -41,9 +41,21 @@ bool readsAsOneField(std::string_view text, LeadByteTest isLeadByte) {
     return !text.empty() && hasNoSeparator(text, isLeadByte, &endsInLeadByte) && !endsInLeadByte;
 }
 
-bool sameFields(const LinkLineFields& a, const LinkLineFields& b) {
-    return a.enabled == b.enabled && a.url == b.url && a.title == b.title && a.htmlMode == b.htmlMode &&
-           a.senderMode == b.senderMode && a.lastRetrieved == b.lastRetrieved;
+bool hasControlByte(std::string_view text) {
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return true;
+    }
+    return false;
+}
+
+bool isClean(std::string_view text, LeadByteTest isLeadByte) {
+    return readsAsOneField(text, isLeadByte) && !hasControlByte(text);
+}
+
+bool sameNumbers(const LinkLineFields& a, const LinkLineFields& b) {
+    return a.enabled == b.enabled && a.htmlMode == b.htmlMode && a.senderMode == b.senderMode &&
+           a.lastRetrieved == b.lastRetrieved;
 }
 
 void checkSplit(std::string_view line, LeadByteTest isLeadByte) {
@@ -63,15 +75,25 @@ void checkSplit(std::string_view line, LeadByteTest isLeadByte) {
     FUZZ_CHECK(line.substr(position).find_first_not_of('|') == std::string_view::npos, line);
 }
 
+void checkFormatsToOneSafeLine(const LinkLineFields& fields, LeadByteTest isLeadByte) {
+    const std::string formatted = formatLinkLine(fields, isLeadByte);
+    FUZZ_CHECK(!hasControlByte(formatted), formatted);
+    for (bool version11 : {false, true}) {
+        const std::optional<LinkLineFields> reread = parseLinkLine(formatted, version11, isLeadByte);
+        FUZZ_CHECK(reread.has_value() == (!fields.url.empty() && !fields.title.empty()), formatted);
+        if (!reread) continue;
+        FUZZ_CHECK(sameNumbers(*reread, fields), formatted);
+        FUZZ_CHECK(reread->title.size() == fields.title.size(), formatted);
+        FUZZ_CHECK((reread->url == fields.url) == isClean(fields.url, isLeadByte), formatted);
+        FUZZ_CHECK((reread->title == fields.title) == isClean(fields.title, isLeadByte), formatted);
+    }
+}
+
 void checkAcceptedLineReadsBack(std::string_view line, bool legacyVersion11, LeadByteTest isLeadByte) {
     const std::optional<LinkLineFields> parsed = parseLinkLine(line, legacyVersion11, isLeadByte);
     if (!parsed) return;
     FUZZ_CHECK(readsAsOneField(parsed->url, isLeadByte) && readsAsOneField(parsed->title, isLeadByte), line);
-    const std::string formatted = formatLinkLine(*parsed);
-    for (bool version11 : {false, true}) {
-        const std::optional<LinkLineFields> reread = parseLinkLine(formatted, version11, isLeadByte);
-        FUZZ_CHECK(reread && sameFields(*reread, *parsed), formatted);
-    }
+    checkFormatsToOneSafeLine(*parsed, isLeadByte);
 }
 
 // Fields from the line's pieces between line feeds: URL, title, then the four numbers.
@@ -92,15 +114,6 @@ LinkLineFields fieldsFromPieces(std::string_view text) {
     return fields;
 }
 
-void checkFieldsReadBackWhenEachIsOneField(std::string_view text, LeadByteTest isLeadByte) {
-    const LinkLineFields fields = fieldsFromPieces(text);
-    const std::string formatted = formatLinkLine(fields);
-    const std::optional<LinkLineFields> reread = parseLinkLine(formatted, false, isLeadByte);
-    const bool roundTrips = reread && sameFields(*reread, fields);
-    FUZZ_CHECK(roundTrips == (readsAsOneField(fields.url, isLeadByte) && readsAsOneField(fields.title, isLeadByte)),
-               formatted);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -110,6 +123,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data) + 1, size - 1);
     checkSplit(line, isLeadByte);
     checkAcceptedLineReadsBack(line, legacyVersion11, isLeadByte);
-    checkFieldsReadBackWhenEachIsOneField(line, isLeadByte);
+    checkFormatsToOneSafeLine(fieldsFromPieces(line), isLeadByte);
     return 0;
 }

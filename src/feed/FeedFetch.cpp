@@ -30,7 +30,7 @@ bool FeedFetcher::Fetch(const std::wstring& url, int32_t lastRetrieved, int32_t 
     const WaitCursor cursor(foreground);
     try {
         HttpGetResult response = HttpGet(url, timeoutSeconds, lastRetrieved,
-                                         foreground ? HttpMode::Foreground : HttpMode::Background);
+                                         foreground ? HttpMode::Foreground : HttpMode::Background, stopRequested_);
         switch (response.outcome) {
             case HttpGetResult::Failed: return false;
             case HttpGetResult::NotModified: return true;

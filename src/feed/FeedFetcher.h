@@ -1,6 +1,7 @@
 #pragma once
 // Reads feeds into FeedItems: one fetcher per retrieval run or per dialog check, used on
 // the thread that made it.
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ FeedKind DetectFeedKind(IXMLDOMElement* root);
 
 class FeedFetcher {
 public:
+    // Background fetches give up once `*stopRequested` is set; the flag outlives the fetcher.
+    explicit FeedFetcher(const std::atomic<int32_t>* stopRequested = nullptr) : stopRequested_(stopRequested) {}
+
     // Fetches `url` and appends the items dated after `lastRetrieved`. True when the feed
     // was read or the server answered 304, which leaves every field as it was. Foreground
     // fetches block and show the wait cursor; background ones heed the stop request.
@@ -50,5 +54,6 @@ private:
     void readChannel(IXMLDOMElement* root, const wchar_t* fallbackAuthorName, const ItemRules& rules);
     void readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const ItemRules& rules);
 
+    const std::atomic<int32_t>* stopRequested_;
     ComInitialization com_;  // for the fetcher's whole life
 };

@@ -8,9 +8,8 @@
 #include <map>
 #include <memory>
 
+#include "common/DateText.h"
 #include "common/Handles.h"
-#include "mail/DateText.h"
-#include "plugin/RunState.h"
 
 namespace {
 
@@ -297,8 +296,9 @@ private:
 // have passed than the time-out allows, or when a stop was requested.
 class BackgroundExchange : public Exchange {
 public:
-    BackgroundExchange(AsyncCompletion& completion, DWORD_PTR context, int32_t timeoutSeconds)
-        : completion_(completion), context_(context), timeoutSeconds_(timeoutSeconds) {}
+    BackgroundExchange(AsyncCompletion& completion, DWORD_PTR context, int32_t timeoutSeconds,
+                       const std::atomic<int32_t>* stopRequested)
+        : completion_(completion), context_(context), timeoutSeconds_(timeoutSeconds), stopRequested_(stopRequested) {}
     BackgroundExchange(const BackgroundExchange&) = delete;
     BackgroundExchange& operator=(const BackgroundExchange&) = delete;
 
@@ -314,9 +314,11 @@ public:
         if (!issued || WaitForSingleObject(completion_.reported.get(), INFINITE) != WAIT_OBJECT_0) return false;
         return takeReport(count);
     }
-    bool stillWanted() const override { return !runState.stopRequested; }
+    bool stillWanted() const override { return !stopped(); }
 
 private:
+    bool stopped() const { return stopRequested_ && *stopRequested_; }
+
     bool takeReport(DWORD& count) const {
         count = completion_.count;
         return completion_.succeeded;
@@ -331,13 +333,14 @@ private:
             if (wait != WAIT_TIMEOUT) return false;
             nextStep_ += 1000;
             ++waits_;
-            if (waits_ > timeoutSeconds_ || runState.stopRequested) return false;
+            if (waits_ > timeoutSeconds_ || stopped()) return false;
         }
     }
 
     AsyncCompletion& completion_;
     DWORD_PTR context_;
     int32_t timeoutSeconds_;
+    const std::atomic<int32_t>* stopRequested_;
     int32_t waits_ = 0;
     ULONGLONG nextStep_ = GetTickCount64() + 1000;
 };
@@ -351,7 +354,7 @@ void keepWinHttpLoaded() {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"winhttp.dll", &module);
 }
 
-HttpGetResult backgroundGet(const RequestPlan& plan, int32_t timeoutSeconds) {
+HttpGetResult backgroundGet(const RequestPlan& plan, int32_t timeoutSeconds, const std::atomic<int32_t>* stopRequested) {
     keepWinHttpLoaded();
     AsyncCompletion completion;
     if (!completion.reported) return {};
@@ -360,19 +363,20 @@ HttpGetResult backgroundGet(const RequestPlan& plan, int32_t timeoutSeconds) {
     if (!openConnection(plan, WINHTTP_FLAG_ASYNC, connection)) return {};
     StatusSubscription subscription(connection.request.get());
     if (!subscription) return {};
-    BackgroundExchange exchange(completion, registration.id(), timeoutSeconds);
+    BackgroundExchange exchange(completion, registration.id(), timeoutSeconds, stopRequested);
     return runExchange(connection.request.get(), plan, exchange);
 }
 
 }  // namespace
 
-HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode) {
+HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode,
+                      const std::atomic<int32_t>* stopRequested) {
     try {
         RequestPlan plan;
         if (!crackUrl(url, plan)) return {};
         plan.timeoutMs = timeoutMilliseconds(timeoutSeconds);
         plan.ifModifiedSince = ifModifiedSince;
-        return mode == HttpMode::Foreground ? foregroundGet(plan) : backgroundGet(plan, timeoutSeconds);
+        return mode == HttpMode::Foreground ? foregroundGet(plan) : backgroundGet(plan, timeoutSeconds, stopRequested);
     } catch (...) {
         return {};
     }

@@ -1,5 +1,6 @@
 #pragma once
 // One HTTP GET of one URL: the only network access of the plug-in.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,9 +24,10 @@ constexpr size_t kMaxResponseBodyBytes = 16u * 1024u * 1024u;
 // Sends "User-Agent" and, when `ifModifiedSince` is not 0, "If-Modified-Since"; the four
 // time-outs (and the wait for the response headers) are `timeoutSeconds`. A Background
 // request also fails once more than `timeoutSeconds` one-second waits have passed without
-// the whole response, or at the first wait that sees `runState.stopRequested`; a
+// the whole response, or at the first wait that sees `*stopRequested` set; a
 // Foreground one at the first blocking call that ends after `timeoutSeconds`. A 304 to a
 // conditional request is NotModified; every other status is Received with its body. An
 // unusable URL, a network error, a body over the cap and a body cut off before its
 // Content-Length are Failed. Never throws.
-HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode);
+HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode,
+                      const std::atomic<int32_t>* stopRequested = nullptr);

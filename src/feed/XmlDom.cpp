@@ -12,8 +12,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr DWORD kAnyServerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
-
 std::wstring parseErrorText(IXMLDOMDocument2* document) {
     ComPtr<IXMLDOMParseError> error;
     checkResult(document->get_parseError(&error));
@@ -78,7 +76,7 @@ void putUtf8Bytes(std::wstring_view text, ScopedVariant& source) {
 
 XmlDocument LoadXmlDocument(std::wstring text, std::wstring& errorText) {
     XmlDocument document;
-    checkResult(CoCreateInstance(__uuidof(DOMDocument30), nullptr, kAnyServerContext, IID_PPV_ARGS(&document)));
+    checkResult(CoCreateInstance(kDomDocument30Class, nullptr, kMsxmlClassContext, IID_PPV_ARGS(&document)));
     checkResult(document->put_async(VARIANT_FALSE));
     checkResult(document->put_resolveExternals(VARIANT_FALSE));
     // The text is decoded already; a byte encoding declared in it must not be applied to

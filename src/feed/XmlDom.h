@@ -2,16 +2,12 @@
 // The MSXML 3 DOM document as the feed readers and the OPML import use it. Failing COM
 // calls throw FetchError; a lack of memory throws std::bad_alloc, as for any text.
 #include <windows.h>
-#include <msxml2.h>
 #include <wrl/client.h>
 
 #include <functional>
 #include <string>
 
-// mingw's msxml2.h names these without their identifiers.
-__CRT_UUID_DECL(DOMDocument30, 0xf6d90f11, 0x9c73, 0x11d3, 0xb3, 0x2e, 0x00, 0xc0, 0x4f, 0x99, 0x0b, 0xb4)
-__CRT_UUID_DECL(IXMLDOMDocument2, 0x2933bf95, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60)
-__CRT_UUID_DECL(IXMLDOMElement, 0x2933bf86, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60)
+#include "common/MsxmlIds.h"
 
 using XmlDocument = Microsoft::WRL::ComPtr<IXMLDOMDocument2>;
 using XmlElement = Microsoft::WRL::ComPtr<IXMLDOMElement>;

@@ -5,7 +5,6 @@
 #include "feed/HttpRequest.h"
 #include "feed/ResponseBody.h"
 #include "mail/PageRewrite.h"
-#include "plugin/RunState.h"
 #include "settings/Settings.h"
 
 namespace {
@@ -19,13 +18,14 @@ CharsetKind pageCharset(const HttpGetResult& response) {
 
 }  // namespace
 
-bool prefetchLinkedPage(FeedFetcher& fetcher, const std::wstring& link, LinkedPage& page) {
+bool prefetchLinkedPage(FeedFetcher& fetcher, const std::wstring& link, LinkedPage& page,
+                        const std::atomic<int32_t>* stopRequested) {
     fetcher.lastError.clear();
     try {
-        const HttpGetResult response = HttpGet(link, pluginSettings.TimeoutB, 0, HttpMode::Background);
+        const HttpGetResult response = HttpGet(link, pluginSettings.TimeoutB, 0, HttpMode::Background, stopRequested);
         if (response.outcome != HttpGetResult::Received) return false;
         page.charset = pageCharset(response);
-        page.bytes = rewritePageLinks(response.body, toAnsi(pageBaseOf(link)), &runState.stopRequested);
+        page.bytes = rewritePageLinks(response.body, toAnsi(pageBaseOf(link)), stopRequested);
         return true;
     } catch (...) {
         return false;

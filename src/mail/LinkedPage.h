@@ -1,5 +1,7 @@
 #pragma once
 // The web page behind an item, fetched for a link in prefetch mode.
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "feed/Charset.h"
@@ -12,5 +14,7 @@ struct LinkedPage {
 };
 
 // Fetches `link` in the background within `TimeoutB` and rewrites its links. False when the
-// request failed, timed out or was stopped. Empties the fetcher's `lastError`.
-bool prefetchLinkedPage(FeedFetcher& fetcher, const std::wstring& link, LinkedPage& page);
+// request failed, timed out or was stopped through `*stopRequested`. Empties the fetcher's
+// `lastError`.
+bool prefetchLinkedPage(FeedFetcher& fetcher, const std::wstring& link, LinkedPage& page,
+                        const std::atomic<int32_t>* stopRequested);

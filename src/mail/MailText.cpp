@@ -1,6 +1,6 @@
 #include "mail/MailText.h"
 
-#include "mail/DateText.h"
+#include "common/DateText.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
 list(APPEND PORTABLE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MailText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PageRewrite.cpp)
 list(APPEND WIN32_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/Delivery.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkedPage.cpp)

@@ -6,14 +6,16 @@
 
 #include <string>
 
+#include "common/ComHolders.h"
+#include "common/ExceptionBarrier.h"
+#include "common/HostApi.h"
 #include "common/MsxmlIds.h"
 #include "common/TextConversion.h"
-#include "plugin/HostApi.h"
-#include "ui/Messages.h"
 #include "plugin/Plugin.h"
 #include "plugin/RetrievalWorker.h"
 #include "plugin/RunState.h"
 #include "resources/resource.h"
+#include "ui/Messages.h"
 
 CommandIds commandIds;
 
@@ -108,10 +110,9 @@ void setUpToolbar() {
 }
 
 void WINAPI runSetup(HWND owner, int) {
-    if (runState.running) return;
-    const HRESULT initialized = CoInitialize(nullptr);
-    if (platformSupported(owner)) {
-        ShowWindow(hostMainWindow(), SW_SHOW);
-    }
-    if (SUCCEEDED(initialized)) CoUninitialize();
+    if (runState.running || runState.exiting) return;
+    const ComInitialization com;
+    callWithoutThrowing([&] {
+        if (platformSupported(owner)) ShowWindow(hostMainWindow(), SW_SHOW);
+    });
 }

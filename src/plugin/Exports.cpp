@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "common/Clock.h"
+#include "common/ExceptionBarrier.h"
 #include "plugin/Commands.h"
 #include "plugin/Plugin.h"
 #include "plugin/RetrievalWorker.h"
@@ -23,24 +24,27 @@ extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason != DLL_PROCESS_ATTACH) return TRUE;
-    return attachToProcess(instance) ? TRUE : FALSE;
+    return callWithoutThrowing(FALSE, [&] { return attachToProcess(instance) ? TRUE : FALSE; });
 }
 
 int WINAPI MVC_OnStart() {
-    ensureSettingsLoaded();
-    if (pluginSettings.ToolMenu) setUpToolbar();
+    callWithoutThrowing([] {
+        ensureSettingsLoaded();
+        if (pluginSettings.ToolMenu) setUpToolbar();
+    });
     return 0;
 }
 
 int WINAPI MVC_OnExit() {
-    runState.stopRequested = 1;
-    waitForWorkerWhilePumping();
+    callWithoutThrowing(endRunsForExit);
     return 0;
 }
 
 int WINAPI MVC_OnMenuInit(HWND, HMENU menu, int menuType) {
-    ensureSettingsLoaded();
-    if (menuType == 0 && pluginSettings.ToolMenu) setUpMenu(menu, menuType);
+    callWithoutThrowing([&] {
+        ensureSettingsLoaded();
+        if (menuType == 0 && pluginSettings.ToolMenu) setUpMenu(menu, menuType);
+    });
     return 0;
 }
 
@@ -60,7 +64,7 @@ int WINAPI MVC_OnPlugInSetup(HWND owner) {
 }
 
 int WINAPI MVC_OnPlugInInfo(void* record) {
-    fillPluginInfo(static_cast<char*>(record));
+    callWithoutThrowing([&] { fillPluginInfo(static_cast<char*>(record)); });
     return 0;
 }
 

@@ -1,7 +1,7 @@
 #include "plugin/Plugin.h"
 
+#include "common/HostApi.h"
 #include "common/TextConversion.h"
-#include "plugin/HostApi.h"
 #include "settings/IniPath.h"
 #include "settings/Settings.h"
 
@@ -27,15 +27,15 @@ void writeInfoField(char* field, const wchar_t* text) {
 bool attachToProcess(HINSTANCE instance) {
     pluginInstance = instance;
     if (!bindHostApi()) return false;
-    char modulePath[MAX_PATH] = {};
-    GetModuleFileNameA(instance, modulePath, MAX_PATH);
+    wchar_t modulePath[MAX_PATH] = {};
+    GetModuleFileNameW(instance, modulePath, MAX_PATH);
     iniPath = iniPathForModule(modulePath);
     return true;
 }
 
 void ensureSettingsLoaded() {
     if (settingsLoaded) return;
-    if (GetFileAttributesA(iniPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesW(iniPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
         saveSettings(iniPath);
     } else {
         loadSettings(iniPath);

@@ -3,14 +3,16 @@
 #include <process.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "common/Clock.h"
+#include "common/ExceptionBarrier.h"
 #include "common/Handles.h"
+#include "common/HostApi.h"
 #include "common/TextConversion.h"
 #include "feed/FeedFetcher.h"
-#include "mail/Delivery.h"
-#include "plugin/HostApi.h"
+#include "plugin/Delivery.h"
 #include "plugin/Plugin.h"
 #include "plugin/RunState.h"
 #include "resources/resource.h"
@@ -18,8 +20,6 @@
 #include "settings/Settings.h"
 
 namespace {
-
-constexpr DWORD kExitPollMs = 50;
 
 ScopedHandle workerThread;
 
@@ -51,37 +51,43 @@ void fetchLinks(FeedFetcher& fetcher, int32_t runStart) {
     }
 }
 
-void deliverAndKeep(FeedFetcher& fetcher, int32_t runStart) {
+// Delivers oldest first across all links; false when delivery ended early.
+bool deliver(FeedFetcher& fetcher, int32_t runStart) {
     showStatus(toAnsi(loadPluginString(IDS_STATUS_SAVING)));
     std::sort(fetcher.items.begin(), fetcher.items.end(),
               [](const FeedItem& a, const FeedItem& b) { return a.date < b.date; });
     const std::string mailboxDir = findMailboxDir(toAnsi(pluginSettings.Mailbox));
     const std::wstring inbox = fromAnsi(inboxFolderId(mailboxDir));
-    if (deliverItems(fetcher, inbox, runStart)) {
-        saveSettings(iniPath);
-    } else {
-        loadSettings(iniPath);
-    }
+    return deliverItems(fetcher, inbox, runStart);
 }
 
+// The run from the reload of the settings to its delivery. True when every new item was
+// delivered, so that the new retrieval times may be kept.
+bool fetchAndDeliver(std::optional<FeedFetcher>& fetcher) {
+    loadSettings(iniPath);
+    fetcher.emplace(&runState.stopRequested);
+    const int32_t runStart = currentTime();
+    fetchLinks(*fetcher, runStart);
+    showStatus("");
+    return !runState.stopRequested && deliver(*fetcher, runStart);
+}
+
+// A run that throws ends as a failed delivery does: the file's state comes back.
 unsigned __stdcall RetrievalWorker(void*) {
     runState.ready = 0;
     runState.lastRunStart = currentTime();
-    loadSettings(iniPath);
-    {
-        FeedFetcher fetcher;
-        const int32_t runStart = currentTime();
-        fetchLinks(fetcher, runStart);
-        showStatus("");
-        if (runState.stopRequested) {
-            loadSettings(iniPath);
+    std::optional<FeedFetcher> fetcher;  // destroyed last: COM ends with it on this thread
+    const bool delivered = callWithoutThrowing(false, [&] { return fetchAndDeliver(fetcher); });
+    callWithoutThrowing([=] {
+        if (delivered) {
+            saveSettings(iniPath);
         } else {
-            deliverAndKeep(fetcher, runStart);
+            loadSettings(iniPath);
         }
-        runState.running = 0;
-        showStatus("");
-        runState.ready = 1;
-    }
+    });
+    runState.running = 0;
+    showStatus("");
+    runState.ready = 1;
     return 0;
 }
 
@@ -92,7 +98,7 @@ bool workerThreadEnded() {
 }
 
 void WINAPI requestRetrieval(HWND, int parameter) {
-    if (runState.running || !workerThreadEnded()) return;
+    if (runState.running || runState.exiting || !workerThreadEnded()) return;
     const bool automatic = parameter == 0;
     if (automatic && runState.setupActive) return;
     if (automatic) runState.singleLinkIndex = -1;
@@ -102,14 +108,26 @@ void WINAPI requestRetrieval(HWND, int parameter) {
     if (!workerThread) runState.running = 0;
 }
 
-void waitForWorkerWhilePumping() {
+void endRunsForExit() {
+    runState.exiting = 1;
+    runState.stopRequested = 1;
+    MSG quit = {};
+    bool quitSeen = false;
     for (;;) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = message;
+                quitSeen = true;
+                continue;
+            }
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        if (!runState.running && workerThreadEnded()) return;
-        Sleep(kExitPollMs);
+        if (workerThreadEnded()) break;
+        HANDLE thread = workerThread.get();
+        MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
+    // The client's own loop must still see the quit that arrived while it waited here.
+    if (quitSeen) PostQuitMessage(static_cast<int>(quit.wParam));
 }

@@ -14,6 +14,7 @@ struct RunState {
     std::atomic<int32_t> singleLinkIndex{-1};
     std::atomic<int32_t> lastRunStart{0};
     std::atomic<HWND> notifyDialog{nullptr};
+    std::atomic<uint8_t> exiting{0};  // set for good when the client begins to exit
 };
 
 extern RunState runState;

@@ -1,6 +1,6 @@
 #include "settings/IniPath.h"
 
-std::string iniPathForModule(const std::string& modulePath) {
-    const size_t dot = modulePath.rfind('.');
-    return modulePath.substr(0, dot) + ".ini";
+std::wstring iniPathForModule(const std::wstring& modulePath) {
+    const size_t dot = modulePath.rfind(L'.');
+    return modulePath.substr(0, dot) + L".ini";
 }

@@ -3,4 +3,4 @@
 
 // The library's path with everything from its last "." replaced by ".ini" (".ini" appended
 // when there is no "."): MvFeedwick.dll keeps its settings in MvFeedwick.ini beside it.
-std::string iniPathForModule(const std::string& modulePath);
+std::wstring iniPathForModule(const std::wstring& modulePath);

@@ -1,5 +1,51 @@
 #include "settings/LinkLine.h"
 
+namespace {
+
+bool isControlByte(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
+
+// `field` with every byte that could break its line handed to `replace`: a separator, a
+// control byte (a line break would end the line), and a lead byte without a trail byte
+// (it would take the following separator as its trail). Double-byte characters pass whole.
+template <typename Replace>
+std::string replaceUnsafeBytes(std::string_view field, LeadByteTest isLeadByte, Replace replace) {
+    std::string out;
+    out.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(field[i]);
+        const bool hasTrailByte = i + 1 < field.size() && !isControlByte(static_cast<unsigned char>(field[i + 1]));
+        if (isLeadByte(byte)) {
+            if (hasTrailByte) {
+                out += field.substr(i++, 2);
+            } else {
+                replace(byte, out);
+            }
+        } else if (byte == '|' || isControlByte(byte)) {
+            replace(byte, out);
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
+// A control byte becomes a blank, a separator or a lone lead byte "?": the title keeps its length.
+std::string cleanTitle(std::string_view title, LeadByteTest isLeadByte) {
+    return replaceUnsafeBytes(title, isLeadByte,
+                              [](unsigned char byte, std::string& out) { out += isControlByte(byte) ? ' ' : '?'; });
+}
+
+// Unsafe bytes are percent-encoded, so the address still names the same resource.
+std::string cleanUrl(std::string_view url, LeadByteTest isLeadByte) {
+    return replaceUnsafeBytes(url, isLeadByte, [](unsigned char byte, std::string& out) {
+        const char* const hexDigits = "0123456789ABCDEF";
+        out += '%';
+        out += hexDigits[byte >> 4];
+        out += hexDigits[byte & 0x0F];
+    });
+}
+
+}  // namespace
 
 std::vector<std::string_view> splitLinkLine(std::string_view line, LeadByteTest isLeadByte) {
     std::vector<std::string_view> fields;
@@ -53,9 +99,10 @@ std::optional<LinkLineFields> parseLinkLine(std::string_view line, bool legacyVe
     return fields;
 }
 
-std::string formatLinkLine(const LinkLineFields& fields) {
+std::string formatLinkLine(const LinkLineFields& fields, LeadByteTest isLeadByte) {
     const uint32_t lastRetrieved = static_cast<uint32_t>(fields.lastRetrieved);
-    return std::to_string(fields.enabled) + "|" + fields.url + "|" + fields.title + "|" +
+    return std::to_string(fields.enabled) + "|" + cleanUrl(fields.url, isLeadByte) + "|" +
+           cleanTitle(fields.title, isLeadByte) + "|" +
            std::to_string(fields.htmlMode) + "|" + std::to_string(fields.senderMode) + "|" +
            std::to_string(lastRetrieved);
 }

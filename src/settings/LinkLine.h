@@ -31,4 +31,7 @@ int32_t parseDecimal(std::string_view text);
 std::optional<LinkLineFields> parseLinkLine(std::string_view line, bool legacyVersion11,
                                             LeadByteTest isLeadByte);
 
-std::string formatLinkLine(const LinkLineFields& fields);
+// The line of `fields`, each field cleaned so that it reads back as one field of one line:
+// in the title a "|" becomes "?" and a control byte a blank; in the URL both are
+// percent-encoded ("|" as "%7C"). A lead byte without its trail byte counts as unsafe too.
+std::string formatLinkLine(const LinkLineFields& fields, LeadByteTest isLeadByte);

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "common/Handles.h"
-#include "plugin/HostApi.h"
+#include "common/HostApi.h"
 
 namespace {
 
@@ -48,7 +48,8 @@ void forEachMailbox(const std::function<bool(const char* folder, const std::stri
     ScopedFind search(FindFirstFileA(pattern.c_str(), &entry));
     if (!search) return;
     do {
-        if (!isMailboxFolderName(entry.cFileName)) continue;
+        const bool folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!folder || !isMailboxFolderName(entry.cFileName)) continue;
         if (!visit(entry.cFileName, mailboxName(entry.cFileName))) return;
     } while (FindNextFileA(search.get(), &entry));
 }

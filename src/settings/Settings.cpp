@@ -6,13 +6,15 @@
 #include "settings/LinkLine.h"
 
 PluginSettings pluginSettings;
-std::string iniPath;
+std::wstring iniPath;
 
+// The file's content is ANSI text; the wide functions take a path that the ANSI code page
+// may not be able to spell, and convert the content through that code page as the ANSI ones do.
 namespace {
 
-constexpr char kControl[] = "Control";
-constexpr char kLinks[] = "Links";
-constexpr char kFileVersion[] = "1.2";
+constexpr wchar_t kControl[] = L"Control";
+constexpr wchar_t kLinks[] = L"Links";
+constexpr wchar_t kFileVersion[] = L"1.2";
 constexpr DWORD kValueBufferSize = 1024;
 constexpr int32_t kMinimumLegacyTimeoutS = 180;
 
@@ -20,24 +22,30 @@ constexpr int32_t kMinimumLegacyTimeoutS = 180;
 // read the same under every ANSI code page, not only under Shift_JIS.
 constexpr wchar_t kMissingLinkLine[] = L"1|(なし)|(無題)|1|2|0";
 
-std::string readText(const std::string& path, const char* section, const char* key,
-                     const std::string& fallback) {
-    char buffer[kValueBufferSize] = {};
-    GetPrivateProfileStringA(section, key, fallback.c_str(), buffer, kValueBufferSize, path.c_str());
+std::wstring readText(const std::wstring& path, const wchar_t* section, const wchar_t* key,
+                      const wchar_t* fallback) {
+    wchar_t buffer[kValueBufferSize] = {};
+    GetPrivateProfileStringW(section, key, fallback, buffer, kValueBufferSize, path.c_str());
     return buffer;
 }
 
-int32_t readInt(const std::string& path, const char* key, int32_t fallback) {
-    return static_cast<int32_t>(GetPrivateProfileIntA(kControl, key, fallback, path.c_str()));
+// A link line as the ANSI bytes of the file, at most a value buffer's worth.
+std::string readLinkLine(const std::wstring& path, int32_t index) {
+    std::string line = toAnsi(readText(path, kLinks, std::to_wstring(index).c_str(), kMissingLinkLine));
+    if (line.size() >= kValueBufferSize) line.resize(kValueBufferSize - 1);
+    return line;
 }
 
-void writeText(const std::string& path, const char* section, const char* key,
-               const std::string& value) {
-    WritePrivateProfileStringA(section, key, value.c_str(), path.c_str());
+int32_t readInt(const std::wstring& path, const wchar_t* key, int32_t fallback) {
+    return static_cast<int32_t>(GetPrivateProfileIntW(kControl, key, fallback, path.c_str()));
 }
 
-void writeInt(const std::string& path, const char* section, const char* key, int32_t value) {
-    writeText(path, section, key, std::to_string(value));
+void writeText(const std::wstring& path, const wchar_t* key, const std::wstring& value) {
+    WritePrivateProfileStringW(kControl, key, value.c_str(), path.c_str());
+}
+
+void writeInt(const std::wstring& path, const wchar_t* key, int32_t value) {
+    writeText(path, key, std::to_wstring(value));
 }
 
 LinkEntry toLinkEntry(const LinkLineFields& fields) {
@@ -62,30 +70,28 @@ LinkLineFields toLinkLineFields(const LinkEntry& entry) {
     return fields;
 }
 
-void loadControlSection(const std::string& path, bool legacyFile, PluginSettings& loaded) {
-    loaded.Mailbox = fromAnsi(readText(path, kControl, "Mailbox", ""));
-    loaded.ScheduleType = readInt(path, "ScheduleType", ScheduleOff);
-    loaded.Interval = readInt(path, "Interval", 60);
-    loaded.TimeoutC = readInt(path, "TimeoutC", 15);
-    loaded.TimeoutS = readInt(path, "TimeoutS", 180);
+void loadControlSection(const std::wstring& path, bool legacyFile, PluginSettings& loaded) {
+    loaded.Mailbox = readText(path, kControl, L"Mailbox", L"");
+    loaded.ScheduleType = readInt(path, L"ScheduleType", ScheduleOff);
+    loaded.Interval = readInt(path, L"Interval", 60);
+    loaded.TimeoutC = readInt(path, L"TimeoutC", 15);
+    loaded.TimeoutS = readInt(path, L"TimeoutS", 180);
     if (legacyFile && loaded.TimeoutS < kMinimumLegacyTimeoutS) loaded.TimeoutS = kMinimumLegacyTimeoutS;
-    loaded.AlwaysTop = readInt(path, "AlwaysTop", 0);
-    loaded.ToolMenu = readInt(path, "ToolMenu", 1);
-    loaded.XPos = readInt(path, "XPos", 0);
-    loaded.YPos = readInt(path, "YPos", 0);
-    loaded.SubjectPrefix = readInt(path, "SubjectPrefix", 1);
-    loaded.SubjectPrefixText = fromAnsi(readText(path, kControl, "SubjectPrefixText", "[Blog]_"));
-    loaded.FilterExec = legacyFile ? 0 : readInt(path, "FilterExec", 0);
-    loaded.TimeoutB = readInt(path, "TimeoutB", 10);
+    loaded.AlwaysTop = readInt(path, L"AlwaysTop", 0);
+    loaded.ToolMenu = readInt(path, L"ToolMenu", 1);
+    loaded.XPos = readInt(path, L"XPos", 0);
+    loaded.YPos = readInt(path, L"YPos", 0);
+    loaded.SubjectPrefix = readInt(path, L"SubjectPrefix", 1);
+    loaded.SubjectPrefixText = readText(path, kControl, L"SubjectPrefixText", L"[Blog]_");
+    loaded.FilterExec = legacyFile ? 0 : readInt(path, L"FilterExec", 0);
+    loaded.TimeoutB = readInt(path, L"TimeoutB", 10);
 }
 
-void loadLinksSection(const std::string& path, bool version11, std::vector<LinkEntry>& links) {
-    const std::string missingLine = toAnsi(kMissingLinkLine);
-    int32_t count = static_cast<int32_t>(GetPrivateProfileIntA(kLinks, "Count", 0, path.c_str()));
+void loadLinksSection(const std::wstring& path, bool version11, std::vector<LinkEntry>& links) {
+    int32_t count = static_cast<int32_t>(GetPrivateProfileIntW(kLinks, L"Count", 0, path.c_str()));
     if (count > kMaxLinkLines) count = kMaxLinkLines;
     for (int32_t i = 0; i < count; ++i) {
-        const std::string line = readText(path, kLinks, std::to_string(i).c_str(), missingLine);
-        if (auto fields = parseLinkLine(line, version11, isAnsiLeadByte)) {
+        if (auto fields = parseLinkLine(readLinkLine(path, i), version11, isAnsiLeadByte)) {
             links.push_back(toLinkEntry(*fields));
         }
     }
@@ -94,22 +100,22 @@ void loadLinksSection(const std::string& path, bool version11, std::vector<LinkE
 // The whole Links section, "Count" first, as one block of NUL-separated "key=value" lines.
 // Written in one call: key by key, the system rewrites the file once per key, which
 // makes a long list take minutes.
-std::string linksSection(const std::vector<LinkEntry>& links) {
+std::wstring linksSection(const std::vector<LinkEntry>& links) {
     std::string section = "Count=" + std::to_string(links.size());
     section += '\0';
     for (size_t i = 0; i < links.size(); ++i) {
-        section += std::to_string(i) + "=" + formatLinkLine(toLinkLineFields(links[i]));
+        section += std::to_string(i) + "=" + formatLinkLine(toLinkLineFields(links[i]), isAnsiLeadByte);
         section += '\0';
     }
-    return section;  // c_str() adds the final NUL that ends the block
+    return fromAnsi(section);  // c_str() adds the final NUL that ends the block
 }
 
 }  // namespace
 
-bool loadSettings(const std::string& path) {
-    const std::string version = readText(path, kControl, "Version", "");
-    const bool version11 = version == "1.1";
-    const bool legacyFile = version11 || version == "1.0";
+bool loadSettings(const std::wstring& path) {
+    const std::wstring version = readText(path, kControl, L"Version", L"");
+    const bool version11 = version == L"1.1";
+    const bool legacyFile = version11 || version == L"1.0";
 
     PluginSettings loaded;
     loaded.importErrorText = std::move(pluginSettings.importErrorText);
@@ -119,30 +125,30 @@ bool loadSettings(const std::string& path) {
     return true;
 }
 
-bool saveSettings(const std::string& path) {
+bool saveSettings(const std::wstring& path) {
     const PluginSettings& s = pluginSettings;
-    WritePrivateProfileStringA(kControl, nullptr, nullptr, path.c_str());
-    writeText(path, kControl, "Version", kFileVersion);
-    writeText(path, kControl, "Mailbox", toAnsi(s.Mailbox));
-    writeInt(path, kControl, "ScheduleType", s.ScheduleType);
-    writeInt(path, kControl, "Interval", s.Interval);
-    writeInt(path, kControl, "TimeoutC", s.TimeoutC);
-    writeInt(path, kControl, "TimeoutS", s.TimeoutS);
-    writeInt(path, kControl, "AlwaysTop", s.AlwaysTop);
-    writeInt(path, kControl, "ToolMenu", s.ToolMenu);
-    writeInt(path, kControl, "SubjectPrefix", s.SubjectPrefix);
-    writeText(path, kControl, "SubjectPrefixText", toAnsi(s.SubjectPrefixText));
-    writeInt(path, kControl, "FilterExec", s.FilterExec);
-    writeInt(path, kControl, "TimeoutB", s.TimeoutB);
+    WritePrivateProfileStringW(kControl, nullptr, nullptr, path.c_str());
+    writeText(path, L"Version", kFileVersion);
+    writeText(path, L"Mailbox", s.Mailbox);
+    writeInt(path, L"ScheduleType", s.ScheduleType);
+    writeInt(path, L"Interval", s.Interval);
+    writeInt(path, L"TimeoutC", s.TimeoutC);
+    writeInt(path, L"TimeoutS", s.TimeoutS);
+    writeInt(path, L"AlwaysTop", s.AlwaysTop);
+    writeInt(path, L"ToolMenu", s.ToolMenu);
+    writeInt(path, L"SubjectPrefix", s.SubjectPrefix);
+    writeText(path, L"SubjectPrefixText", s.SubjectPrefixText);
+    writeInt(path, L"FilterExec", s.FilterExec);
+    writeInt(path, L"TimeoutB", s.TimeoutB);
     saveWindowPosition(path);
 
-    WritePrivateProfileSectionA(kLinks, linksSection(s.links).c_str(), path.c_str());
+    WritePrivateProfileSectionW(kLinks, linksSection(s.links).c_str(), path.c_str());
     return true;
 }
 
-bool saveWindowPosition(const std::string& path) {
-    writeInt(path, kControl, "XPos", pluginSettings.XPos);
-    writeInt(path, kControl, "YPos", pluginSettings.YPos);
+bool saveWindowPosition(const std::wstring& path) {
+    writeInt(path, L"XPos", pluginSettings.XPos);
+    writeInt(path, L"YPos", pluginSettings.YPos);
     return true;
 }
 

@@ -48,17 +48,17 @@ struct PluginSettings {
 extern PluginSettings pluginSettings;
 
 // The settings file path, derived once from the library's own path.
-extern std::string iniPath;
+extern std::wstring iniPath;
 
 // A damaged or hand-edited Count reads no more link lines than this.
 constexpr int32_t kMaxLinkLines = 10000;
 
 // Replaces everything but `importErrorText` with the file's content, defaults for what is
 // missing. Always true.
-bool loadSettings(const std::string& path);
+bool loadSettings(const std::wstring& path);
 // Rewrites the Control and Links sections; other sections stay. Always true.
-bool saveSettings(const std::string& path);
-bool saveWindowPosition(const std::string& path);
+bool saveSettings(const std::wstring& path);
+bool saveWindowPosition(const std::wstring& path);
 
 bool containsUrl(const std::wstring& url);
 

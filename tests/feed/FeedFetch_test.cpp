@@ -5,7 +5,6 @@
 #include <regex>
 #include <thread>
 
-#include "plugin/RunState.h"
 #include "settings/Settings.h"
 #include "support/TestServer.h"
 
@@ -26,7 +25,6 @@ protected:
         server = nullptr;
     }
     void SetUp() override { pluginSettings = PluginSettings{}; }
-    void TearDown() override { runState.stopRequested = 0; }
 
     // A fetcher holding the items and title of an earlier link.
     static void readEarlierLink(FeedFetcher& fetcher) {
@@ -78,22 +76,22 @@ TEST_F(FeedFetch, TimeOutAndStopEndABackgroundFetch) {
         DWORD stopAfterMs;  // 0: no stop, the two-second time-out ends it
         ULONGLONG maxMs;
     } cases[] = {
-        {"time-out", 0, 5000},
-        {"stop", 300, 2000},
+        {"time-out", 0, 6000},
+        {"stop", 300, 3000},
     };
     for (const auto& c : cases) {
-        FeedFetcher fetcher;
+        std::atomic<int32_t> stopRequested{0};
+        FeedFetcher fetcher(&stopRequested);
         readEarlierLink(fetcher);
         const ULONGLONG start = GetTickCount64();
         std::thread stopper([&] {
             if (c.stopAfterMs == 0) return;
             Sleep(c.stopAfterMs);
-            runState.stopRequested = 1;
+            stopRequested = 1;
         });
         EXPECT_FALSE(fetcher.Fetch(server->url("/rss20.xml?hang=1"), 0, HtmlNormal, 2, SubjectWithSender, false))
             << c.name;
         stopper.join();
-        runState.stopRequested = 0;
         EXPECT_LE(GetTickCount64() - start, c.maxMs) << c.name;
         EXPECT_EQ(fetcher.items.size(), 4u) << c.name;
         EXPECT_EQ(fetcher.feedTitle, L"中文博客") << c.name;
@@ -113,9 +111,9 @@ TEST_F(FeedFetch, ForegroundRestoresTheCursor) {
         {"broken", "/x?body=%3Crss%3E", false},
         {"no feed", "/x?body=%3Copml%2F%3E", false},
     };
-    runState.stopRequested = 1;
+    const std::atomic<int32_t> stopRequested{1};
     for (const auto& c : cases) {
-        FeedFetcher fetcher;
+        FeedFetcher fetcher(&stopRequested);
         SetCursor(cross);
         EXPECT_EQ(fetcher.Fetch(server->url(c.pathAndQuery), 0, HtmlNormal, 8, SenderOnly, true), c.result) << c.name;
         EXPECT_EQ(GetCursor(), cross) << c.name;

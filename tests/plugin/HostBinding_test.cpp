@@ -1,8 +1,9 @@
-#include "plugin/HostApi.h"
+#include "common/HostApi.h"
 
 #include <gtest/gtest.h>
 
 #include "StandInHost.h"
+#include "common/TextConversion.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -57,18 +58,25 @@ TEST(HostBinding, BindsEveryFunctionOfTheRunningHostOnce) {
     hostApi = HostApi{};
 }
 
+// Also from a folder whose name no ANSI code page can spell.
 TEST(HostBinding, PluginLoadsInProcessAndCreatesItsSettingsFile) {
-    TempFolder folder;
-    standin::configure(standin::HostOptions{});
-    standin::Plugin plugin;
-    ASSERT_TRUE(plugin.load(copyPluginInto(folder.path())));
-    const std::string ini = folder.file("MvFeedwick.ini");
-    EXPECT_EQ(GetFileAttributesA(ini.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(plugin.onStart(), 0);
-    const std::string text = readFile(ini);
-    EXPECT_NE(text.find("Version=1.2"), std::string::npos);
-    EXPECT_NE(text.find("[Links]\r\nCount=0"), std::string::npos);
-    EXPECT_EQ(plugin.onExit(), 0);
+    for (const wchar_t* subfolder : {L"plain", L"\u0915\u093F\u0924\u093E\u092C"}) {
+        TempFolder temp;
+        const std::wstring folder = fromAnsi(temp.path()) + L"\\" + subfolder;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        const std::wstring library = folder + L"\\MvFeedwick.dll";
+        ASSERT_TRUE(CopyFileW(fromAnsi(testProgramFolder() + "\\MvFeedwick.dll").c_str(), library.c_str(), FALSE));
+        standin::configure(standin::HostOptions{});
+        standin::Plugin plugin;
+        ASSERT_TRUE(plugin.load(library));
+        const std::wstring ini = folder + L"\\MvFeedwick.ini";
+        EXPECT_EQ(GetFileAttributesW(ini.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(plugin.onStart(), 0);
+        const std::string text = readFile(ini);
+        EXPECT_NE(text.find("Version=1.2"), std::string::npos);
+        EXPECT_NE(text.find("[Links]\r\nCount=0"), std::string::npos);
+        EXPECT_EQ(plugin.onExit(), 0);
+    }
 }
 
 }  // namespace

@@ -88,23 +88,27 @@ TEST(LinkLine, FormatWritesTheFileNotationAndReadsBack) {
         {{1, "http://a/rss", "Blog", 1, 2, 0}, "1|http://a/rss|Blog|1|2|0"},
         {{0, "u", "\x92\x86\x95\xB6", 2, 0, 1700000000}, "0|u|\x92\x86\x95\xB6|2|0|1700000000"},
         {{1, "u", "t", 0, 1, -1}, "1|u|t|0|1|4294967295"},
+        // Regressions: a "|" shifted the fields, a line break lost the link.
+        {{1, "http://a/?x=1|2", "A|B", 1, 2, 5}, "1|http://a/?x=1%7C2|A?B|1|2|5"},
+        {{1, "http://a/\r\n", "Hello\r\nBcc: x\t\x7F", 1, 2, 5}, "1|http://a/%0D%0A|Hello  Bcc: x  |1|2|5"},
+        {{1, "u", "\x81|\x81", 1, 2, 5}, "1|u|\x81|?|1|2|5"},  // a trail byte "|" stays
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(formatLinkLine(c.fields), c.line);
+        EXPECT_EQ(formatLinkLine(c.fields, isGbkLeadByte), c.line);
         const auto parsed = parseLinkLine(c.line, false, isGbkLeadByte);
         ASSERT_TRUE(parsed.has_value()) << c.line;
-        EXPECT_EQ(formatLinkLine(*parsed), c.line);
+        EXPECT_EQ(formatLinkLine(*parsed, isGbkLeadByte), c.line);
     }
 }
 
 TEST(IniPath, ReplacesTheExtensionOfTheLibrary) {
     const struct {
-        const char* module;
-        const char* ini;
+        const wchar_t* module;
+        const wchar_t* ini;
     } cases[] = {
-        {"C:\\Mirvel\\MvFeedwick.dll", "C:\\Mirvel\\MvFeedwick.ini"},
-        {"C:\\Mirvel\\MvFeedwick", "C:\\Mirvel\\MvFeedwick.ini"},
-        {"C:\\a.b\\plug.in.dll", "C:\\a.b\\plug.in.ini"},
+        {L"C:\\Mirvel\\MvFeedwick.dll", L"C:\\Mirvel\\MvFeedwick.ini"},
+        {L"C:\\Mirvel\\MvFeedwick", L"C:\\Mirvel\\MvFeedwick.ini"},
+        {L"C:\\a.b\\plug.in.dll", L"C:\\a.b\\plug.in.ini"},
     };
     for (const auto& c : cases) EXPECT_EQ(iniPathForModule(c.module), c.ini);
 }

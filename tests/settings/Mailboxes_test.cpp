@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "StandInHost.h"
-#include "plugin/HostApi.h"
+#include "common/HostApi.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -34,6 +34,7 @@ TEST_F(MailboxFolders, ListsNamesSortedWithDuplicatesAndEmptyNames) {
     addMailbox("abcdefghi.mb", "Nine");
     addMailbox("aaaa0006.box", "Other");
     writeFile(data.file("aaaa0007.mb") + "\\Mailbox.ini", "");
+    writeFile(data.file("aaaa0008.mb"), "");  // a file, not a mailbox folder
     MailboxList names;
     listMailboxes(names);
     EXPECT_EQ(names, (MailboxList{"", "Home", "Work", "Work", "work"}));
@@ -45,6 +46,7 @@ TEST_F(MailboxFolders, FindsTheFolderOfAnExactName) {
     addMailbox("aaaa0003.mb", "Work");
     addMailbox("aaaa0004.mb", nullptr);
     addMailbox("abcdefghi.mb", "Nine");
+    writeFile(data.file("aaaa0000.mb"), "");  // a file, not a mailbox folder
     const struct {
         const char* name;
         std::vector<std::string> acceptable;

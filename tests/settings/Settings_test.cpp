@@ -23,6 +23,7 @@ class SettingsFile : public ::testing::Test {
 protected:
     void SetUp() override { pluginSettings = PluginSettings{}; }
     std::string ini() const { return folder.file("MvFeedwick.ini"); }
+    std::wstring widePath() const { return fromAnsi(ini()); }
     void write(const std::string& text) { writeFile(ini(), text); }
     TempFolder folder;
 };
@@ -31,7 +32,7 @@ TEST_F(SettingsFile, MissingFileGivesTheDefaults) {
     pluginSettings.TimeoutC = 99;
     pluginSettings.links.push_back(LinkEntry{});
     pluginSettings.importErrorText = L"kept";
-    ASSERT_TRUE(loadSettings(ini()));
+    ASSERT_TRUE(loadSettings(widePath()));
     const PluginSettings& s = pluginSettings;
     EXPECT_TRUE(s.links.empty());
     EXPECT_EQ(s.importErrorText, L"kept");
@@ -64,7 +65,7 @@ TEST_F(SettingsFile, SaveWritesTheExactFormatInKeyOrder) {
     link.senderMode = SenderOnly;
     link.lastRetrieved = 0;
     pluginSettings.links.push_back(link);
-    ASSERT_TRUE(saveSettings(ini()));
+    ASSERT_TRUE(saveSettings(widePath()));
     EXPECT_EQ(readFile(ini()),
               "[Control]\r\nVersion=1.2\r\nMailbox=Main\r\nScheduleType=0\r\nInterval=60\r\n"
               "TimeoutC=15\r\nTimeoutS=180\r\nAlwaysTop=0\r\nToolMenu=1\r\nSubjectPrefix=1\r\n"
@@ -99,9 +100,9 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
         s.links.push_back(link);
     }
     const PluginSettings saved = s;
-    ASSERT_TRUE(saveSettings(ini()));
+    ASSERT_TRUE(saveSettings(widePath()));
     s = PluginSettings{};
-    ASSERT_TRUE(loadSettings(ini()));
+    ASSERT_TRUE(loadSettings(widePath()));
 
     EXPECT_EQ(s.Mailbox, saved.Mailbox);
     EXPECT_EQ(s.ScheduleType, saved.ScheduleType);
@@ -143,14 +144,14 @@ TEST_F(SettingsFile, LegacyVersionsAreUpgradedOnLoad) {
     for (const Case& c : cases) {
         write(std::string("[Control]\r\nVersion=") + c.version +
               "\r\nTimeoutS=60\r\nFilterExec=1\r\n[Links]\r\nCount=1\r\n0=1|u|t|1|2|0|1\r\n");
-        loadSettings(ini());
+        loadSettings(widePath());
         EXPECT_EQ(pluginSettings.TimeoutS, c.timeoutS) << c.version;
         EXPECT_EQ(pluginSettings.FilterExec, c.filterExec) << c.version;
         ASSERT_EQ(pluginSettings.links.size(), 1u) << c.version;
         EXPECT_EQ(pluginSettings.links[0].htmlMode, c.htmlMode) << c.version;
     }
     write("[Control]\r\nVersion=1.0\r\nTimeoutS=300\r\n");
-    loadSettings(ini());
+    loadSettings(widePath());
     EXPECT_EQ(pluginSettings.TimeoutS, 300);
 }
 
@@ -172,13 +173,13 @@ TEST_F(SettingsFile, LinkLinesFromTheFile) {
     };
     for (const Case& c : cases) {
         write("[Control]\r\nVersion=1.2\r\n[Links]\r\n" + c.links);
-        loadSettings(ini());
+        loadSettings(widePath());
         std::vector<std::wstring> titles;
         for (const LinkEntry& link : pluginSettings.links) titles.push_back(link.title);
         EXPECT_EQ(titles, c.titles) << c.name;
     }
     write("[Links]\r\nCount=1\r\n");
-    loadSettings(ini());
+    loadSettings(widePath());
     ASSERT_EQ(pluginSettings.links.size(), 1u);
     const LinkEntry& fallback = pluginSettings.links[0];
     EXPECT_EQ(fallback.enabled, 1);
@@ -195,7 +196,7 @@ TEST_F(SettingsFile, LinkLinesFromTheFile) {
 TEST_F(SettingsFile, HugeCountIsCappedAndDoesNotHang) {
     write("[Links]\r\nCount=2000000000\r\n0=1|u|A|1|2|0\r\n");
     const DWORD start = GetTickCount();
-    loadSettings(ini());
+    loadSettings(widePath());
     EXPECT_EQ(pluginSettings.links.size(), static_cast<size_t>(kMaxLinkLines));
     EXPECT_EQ(pluginSettings.links.front().title, L"A");
     EXPECT_LT(GetTickCount() - start, 30000u);
@@ -224,11 +225,11 @@ TEST_F(SettingsFile, DamagedFilesLoadAndSaveWithoutHarm) {
     };
     for (const auto& c : cases) {
         write(c.text + "\r\n[Other]\r\nKeep=yes\r\n");
-        ASSERT_TRUE(loadSettings(ini())) << c.name;
+        ASSERT_TRUE(loadSettings(widePath())) << c.name;
         EXPECT_EQ(pluginSettings.links.size(), c.links) << c.name;
-        ASSERT_TRUE(saveSettings(ini())) << c.name;
+        ASSERT_TRUE(saveSettings(widePath())) << c.name;
         EXPECT_NE(readFile(ini()).find("[Other]\r\nKeep=yes"), std::string::npos) << c.name;
-        ASSERT_TRUE(loadSettings(ini())) << c.name;
+        ASSERT_TRUE(loadSettings(widePath())) << c.name;
         EXPECT_EQ(pluginSettings.links.size(), c.links) << c.name << " after saving";
     }
 }
@@ -236,11 +237,11 @@ TEST_F(SettingsFile, DamagedFilesLoadAndSaveWithoutHarm) {
 TEST_F(SettingsFile, ReadOnlyFileStillLoadsAndSaveDoesNoHarm) {
     write("[Control]\r\nVersion=1.2\r\nTimeoutC=33\r\n[Links]\r\nCount=1\r\n0=1|u|A|1|2|0\r\n[Other]\r\nKeep=yes\r\n");
     ASSERT_TRUE(SetFileAttributesA(ini().c_str(), FILE_ATTRIBUTE_READONLY));
-    loadSettings(ini());
+    loadSettings(widePath());
     EXPECT_EQ(pluginSettings.TimeoutC, 33);
     pluginSettings.TimeoutC = 44;
-    EXPECT_TRUE(saveSettings(ini()));
-    loadSettings(ini());
+    EXPECT_TRUE(saveSettings(widePath()));
+    loadSettings(widePath());
     EXPECT_TRUE(pluginSettings.TimeoutC == 33 || pluginSettings.TimeoutC == 44);
     EXPECT_EQ(pluginSettings.links.size(), 1u);
     EXPECT_NE(readFile(ini()).find("Keep=yes"), std::string::npos);
@@ -249,8 +250,8 @@ TEST_F(SettingsFile, ReadOnlyFileStillLoadsAndSaveDoesNoHarm) {
 
 TEST_F(SettingsFile, SaveKeepsOtherSectionsAndDropsUnknownKeys) {
     write("[Other]\r\nKeep=yes\r\n[Control]\r\nUnknown=1\r\nVersion=1.2\r\n[Links]\r\nCount=0\r\nStale=x\r\n");
-    loadSettings(ini());
-    saveSettings(ini());
+    loadSettings(widePath());
+    saveSettings(widePath());
     const std::string text = readFile(ini());
     EXPECT_NE(text.find("[Other]\r\nKeep=yes\r\n"), std::string::npos);
     EXPECT_EQ(text.find("Unknown"), std::string::npos);
@@ -263,8 +264,8 @@ TEST_F(SettingsFile, WindowPositionAloneIsWritten) {
     pluginSettings.XPos = 12;
     pluginSettings.YPos = 34;
     pluginSettings.TimeoutC = 99;
-    saveWindowPosition(ini());
-    loadSettings(ini());
+    saveWindowPosition(widePath());
+    loadSettings(widePath());
     EXPECT_EQ(pluginSettings.XPos, 12);
     EXPECT_EQ(pluginSettings.YPos, 34);
     EXPECT_EQ(pluginSettings.TimeoutC, 33);

@@ -29,7 +29,8 @@ bool PluginHarness::waitFor(const std::function<bool()>& done, unsigned timeoutM
     while (!done()) {
         if (GetTickCount64() > deadline) return false;
         standin::pumpMessages();
-        Sleep(10);
+        // Wakes at once for the plug-in's status texts and mails, which wait for this thread.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
 }
@@ -38,6 +39,13 @@ void PluginHarness::retrieveAll() {
     const auto commands = standin::registeredCommands();
     ASSERT_FALSE(commands.empty());
     standin::invokeCommand(commands.front().id, 0);
+}
+
+bool PluginHarness::waitForRunEnd(unsigned timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    if (!waitFor([this] { return !runIsGoing(); }, timeoutMs)) return false;
+    const ULONGLONG spent = GetTickCount64() - start;
+    return standin::waitForForeignCaller(static_cast<DWORD>(timeoutMs > spent ? timeoutMs - spent : 0));
 }
 
 bool PluginHarness::runIsGoing() {

@@ -25,6 +25,8 @@ public:
     // The retrieve-all command, as the client's menu or toolbar would invoke it.
     void retrieveAll();
     bool runIsGoing();
+    // Waits until the run has ended and its worker thread with it, dispatching messages.
+    bool waitForRunEnd(unsigned timeoutMs);
 
 private:
     TempFolder folder_;

@@ -49,9 +49,10 @@ std::string testDataPath(const std::string& relativePath) {
     return path;
 }
 
-std::string readFile(const std::string& path) {
+namespace {
+
+std::string readAll(FILE* file) {
     std::string bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return bytes;
     char buffer[4096];
     size_t count;
@@ -59,6 +60,11 @@ std::string readFile(const std::string& path) {
     std::fclose(file);
     return bytes;
 }
+
+}  // namespace
+
+std::string readFile(const std::string& path) { return readAll(std::fopen(path.c_str(), "rb")); }
+std::string readFile(const std::wstring& path) { return readAll(_wfopen(path.c_str(), L"rb")); }
 
 void writeFile(const std::string& path, const std::string& bytes) {
     FILE* file = std::fopen(path.c_str(), "wb");

@@ -26,6 +26,7 @@ std::string testProgramFolder();
 std::string testDataPath(const std::string& relativePath);
 
 std::string readFile(const std::string& path);
+std::string readFile(const std::wstring& path);
 void writeFile(const std::string& path, const std::string& bytes);
 
 // A copy of the plug-in library in `folder`, so that its INI file lands there too.

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "mail/DateText.h"
+#include "common/DateText.h"
 #include "support/Base64Decode.h"
 #include "support/FuzzCheck.h"
 

@@ -1,4 +1,4 @@
-#include "mail/DateText.h"
+#include "common/DateText.h"
 
 #include <cstdio>
 

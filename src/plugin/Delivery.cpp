@@ -1,14 +1,14 @@
-#include "mail/Delivery.h"
+#include "plugin/Delivery.h"
 
 #include <windows.h>
 
 #include <optional>
 
+#include "common/HostApi.h"
 #include "common/TextConversion.h"
 #include "feed/FeedFetcher.h"
 #include "mail/LinkedPage.h"
 #include "mail/MailText.h"
-#include "plugin/HostApi.h"
 #include "plugin/Plugin.h"
 #include "plugin/RunState.h"
 #include "resources/resource.h"
@@ -28,7 +28,7 @@ std::string progressText(size_t position, size_t count) {
 std::optional<std::string> composeItemMail(FeedFetcher& fetcher, const FeedItem& item) {
     LinkedPage page;
     const bool prefetch = item.htmlMode == HtmlPrefetchLink;
-    const bool pageFetched = prefetch && prefetchLinkedPage(fetcher, item.link, page);
+    const bool pageFetched = prefetch && prefetchLinkedPage(fetcher, item.link, page, &runState.stopRequested);
     if (prefetch && !pageFetched && runState.stopRequested) return std::nullopt;
 
     const std::string sender = toUtf8(item.sender);

@@ -1,4 +1,4 @@
-#include "plugin/HostApi.h"
+#include "common/HostApi.h"
 
 #include <cstddef>
 

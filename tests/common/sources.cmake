@@ -1,0 +1,2 @@
+list(APPEND PORTABLE_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/DateText_test.cpp)
