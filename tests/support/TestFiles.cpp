@@ -66,11 +66,11 @@ std::string readAll(FILE* file) {
 std::string readFile(const std::string& path) { return readAll(std::fopen(path.c_str(), "rb")); }
 std::string readFile(const std::wstring& path) { return readAll(_wfopen(path.c_str(), L"rb")); }
 
-void writeFile(const std::string& path, const std::string& bytes) {
+bool writeFile(const std::string& path, const std::string& bytes) {
     FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
 }
 
 std::string copyPluginInto(const std::string& folder) {

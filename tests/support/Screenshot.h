@@ -1,0 +1,13 @@
+#pragma once
+// Screenshots of test windows, written as PNG files for a person to look at.
+#include <windows.h>
+
+#include <string>
+
+// Writes the pixels `window` has drawn, frame included, as a PNG file; false when it could
+// not. It reads the window's own surface, not the screen, so windows above it do not show;
+// DialogDriver::screenshot makes the window paint first.
+bool saveWindowPng(HWND window, const std::string& path);
+
+// "<folder of the test program>\screenshots\<name>.png"; the folder is made when missing.
+std::string screenshotPath(const std::string& name);
