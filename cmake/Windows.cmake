@@ -41,17 +41,18 @@ add_standin_host(StandInHost-NoSetStatus standin_host_no_setstatus)
 add_standin_host(StandInHost-NoNextUnread standin_host_no_nextunread)
 
 # One test program for all Win32 code and, again, the portable code; it is a host itself.
-add_executable(feedwick_tests ${PORTABLE_TESTS} ${WIN32_TESTS} $<TARGET_OBJECTS:standin_host_full>)
+# It carries the library's resources too, so that the dialogs open from the test program.
+add_executable(feedwick_tests ${PORTABLE_TESTS} ${WIN32_TESTS} ${RESOURCE_SOURCES} $<TARGET_OBJECTS:standin_host_full>)
 target_include_directories(feedwick_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/host)
 target_link_libraries(feedwick_tests PRIVATE feedwick_plugin gtest_main)
 target_link_options(feedwick_tests PRIVATE ${STATIC_RUNTIME} -Wl,--kill-at)
 add_dependencies(feedwick_tests MvFeedwick StandInHost StandInHost-NoConnect
                  StandInHost-NoSetStatus StandInHost-NoNextUnread)
 
-set(TEST_ENVIRONMENT
+set(TEST_FILES_ENVIRONMENT
     "FEEDWICK_TEST_SERVER=${CMAKE_SOURCE_DIR}/tests/server/feedserver.py"
-    "FEEDWICK_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data"
-    "TZ=JST-9")
+    "FEEDWICK_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
+set(TEST_ENVIRONMENT ${TEST_FILES_ENVIRONMENT} "TZ=JST-9")
 add_test(NAME win32_cp936 COMMAND feedwick_tests)
 set_tests_properties(win32_cp936 PROPERTIES ENVIRONMENT "LC_ALL=zh_CN.UTF-8;${TEST_ENVIRONMENT}")
 # Suites whose results depend on the ANSI code page run again under Japanese and Western ones.
@@ -62,3 +63,7 @@ foreach(codepage IN ITEMS "932;ja_JP.UTF-8" "1252;C")
     add_test(NAME win32_cp${number} COMMAND feedwick_tests --gtest_filter=${CODE_PAGE_FILTER})
     set_tests_properties(win32_cp${number} PROPERTIES ENVIRONMENT "LC_ALL=${locale};${TEST_ENVIRONMENT}")
 endforeach()
+# The last-retrieval pickers again west of UTC, where the time 0 is a local time of 1969 and
+# daylight saving repeats an hour.
+add_test(NAME win32_west_of_utc COMMAND feedwick_tests --gtest_filter=PickerTimes*)
+set_tests_properties(win32_west_of_utc PROPERTIES ENVIRONMENT "LC_ALL=zh_CN.UTF-8;${TEST_FILES_ENVIRONMENT};TZ=EST5EDT")

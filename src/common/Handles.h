@@ -67,3 +67,61 @@ struct InternetHandleTraits {
     static void close(Handle handle) { WinHttpCloseHandle(handle); }
 };
 using ScopedInternet = UniqueHolder<InternetHandleTraits>;
+
+struct GlobalMemoryTraits {
+    using Handle = HGLOBAL;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle memory) { GlobalFree(memory); }
+};
+using ScopedGlobalMemory = UniqueHolder<GlobalMemoryTraits>;
+
+// Texts that WinHTTP hands out in global memory.
+struct GlobalTextTraits {
+    using Handle = LPWSTR;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle text) { GlobalFree(text); }
+};
+using ScopedGlobalText = UniqueHolder<GlobalTextTraits>;
+
+struct SidTraits {
+    using Handle = PSID;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle sid) { FreeSid(sid); }
+};
+using ScopedSid = UniqueHolder<SidTraits>;
+
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle window) { DestroyWindow(window); }
+};
+using ScopedWindow = UniqueHolder<WindowTraits>;
+
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle dc) { DeleteDC(dc); }
+};
+using ScopedMemoryDc = UniqueHolder<MemoryDcTraits>;
+
+struct GdiObjectTraits {
+    using Handle = HGDIOBJ;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle object) { DeleteObject(object); }
+};
+using ScopedGdiObject = UniqueHolder<GdiObjectTraits>;
+
+// The clipboard, open for the holder's lifetime when opening succeeded.
+class ClipboardSession {
+public:
+    explicit ClipboardSession(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    ~ClipboardSession() {
+        if (open_) CloseClipboard();
+    }
+    ClipboardSession(const ClipboardSession&) = delete;
+    ClipboardSession& operator=(const ClipboardSession&) = delete;
+    explicit operator bool() const { return open_; }
+
+private:
+    bool open_;
+};

@@ -2,4 +2,5 @@ list(APPEND PORTABLE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp)
 list(APPEND WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/HostApi.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluginModule.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextConversion.cpp)

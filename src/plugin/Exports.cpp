@@ -49,12 +49,16 @@ int WINAPI MVC_OnMenuInit(HWND, HMENU menu, int menuType) {
 }
 
 int WINAPI MVC_OnEveryMinute() {
-    if (pluginSettings.ScheduleType == ScheduleEveryInterval && intervalElapsed()) requestAutomaticRetrieval();
+    callWithoutThrowing([] {
+        if (pluginSettings.ScheduleType == ScheduleEveryInterval && intervalElapsed()) requestAutomaticRetrieval();
+    });
     return 0;
 }
 
 int WINAPI MVC_OnFinishRetrieve(int) {
-    if (pluginSettings.ScheduleType == ScheduleAfterHostRetrieval) requestAutomaticRetrieval();
+    callWithoutThrowing([] {
+        if (pluginSettings.ScheduleType == ScheduleAfterHostRetrieval) requestAutomaticRetrieval();
+    });
     return 0;
 }
 

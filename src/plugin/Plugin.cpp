@@ -5,8 +5,6 @@
 #include "settings/IniPath.h"
 #include "settings/Settings.h"
 
-HINSTANCE pluginInstance = nullptr;
-
 namespace {
 
 bool settingsLoaded = false;

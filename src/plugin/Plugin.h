@@ -4,7 +4,7 @@
 
 #include <string>
 
-extern HINSTANCE pluginInstance;
+#include "common/PluginModule.h"
 
 // Records the instance, binds the host and derives the settings path; false refuses the load.
 bool attachToProcess(HINSTANCE instance);

@@ -1,6 +1,6 @@
 #include "settings/Settings.h"
 
-#include <ctime>
+#include <cstdint>
 
 #include "common/TextConversion.h"
 #include "settings/LinkLine.h"
@@ -159,17 +159,34 @@ bool containsUrl(const std::wstring& url) {
     return false;
 }
 
+namespace {
+
+constexpr int64_t kTicksPerSecond = 10000000;        // FILETIME counts 100 ns
+constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+constexpr int64_t kLastFileTimeSecond = INT64_MAX / kTicksPerSecond - kSecondsFrom1601To1970;
+
+}  // namespace
+
+// Through the system's own zone rules, which hold for every date from 1601 on, unlike the
+// runtime's, which give up on local times before 1970 (the time 0 west of UTC).
 bool toLocalCalendarTime(int64_t time, SYSTEMTIME* calendarTime) {
-    const __time64_t value = time;
-    std::tm local{};
-    if (_localtime64_s(&local, &value) != 0) return false;
-    calendarTime->wYear = static_cast<WORD>(local.tm_year + 1900);
-    calendarTime->wMonth = static_cast<WORD>(local.tm_mon + 1);
-    calendarTime->wDayOfWeek = static_cast<WORD>(local.tm_wday);
-    calendarTime->wDay = static_cast<WORD>(local.tm_mday);
-    calendarTime->wHour = static_cast<WORD>(local.tm_hour);
-    calendarTime->wMinute = static_cast<WORD>(local.tm_min);
-    calendarTime->wSecond = static_cast<WORD>(local.tm_sec);
-    calendarTime->wMilliseconds = 0;
+    if (time < -kSecondsFrom1601To1970 || time > kLastFileTimeSecond) return false;
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = static_cast<ULONGLONG>((time + kSecondsFrom1601To1970) * kTicksPerSecond);
+    const FILETIME fileTime = {ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME utc = {};
+    return FileTimeToSystemTime(&fileTime, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, calendarTime);
+}
+
+bool fromLocalCalendarTime(const SYSTEMTIME& calendarTime, int64_t* time) {
+    SYSTEMTIME utc = {};
+    FILETIME fileTime = {};
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &calendarTime, &utc) || !SystemTimeToFileTime(&utc, &fileTime)) {
+        return false;
+    }
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = fileTime.dwLowDateTime;
+    ticks.HighPart = fileTime.dwHighDateTime;
+    *time = static_cast<int64_t>(ticks.QuadPart / kTicksPerSecond) - kSecondsFrom1601To1970;
     return true;
 }

@@ -62,5 +62,9 @@ bool saveWindowPosition(const std::wstring& path);
 
 bool containsUrl(const std::wstring& url);
 
-// Local calendar time of a `lastRetrieved` value; false when it cannot be converted.
+// Local calendar time of a `lastRetrieved` value, milliseconds 0; false when it cannot be
+// converted (before 1601).
 bool toLocalCalendarTime(int64_t time, SYSTEMTIME* calendarTime);
+// Seconds since 1970 UTC of a local calendar time, daylight saving decided by the system;
+// false for a calendar time that does not exist.
+bool fromLocalCalendarTime(const SYSTEMTIME& calendarTime, int64_t* time);

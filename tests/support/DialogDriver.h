@@ -14,13 +14,6 @@
 
 #include "common/Handles.h"
 
-struct WindowTraits {
-    using Handle = HWND;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle window) { DestroyWindow(window); }
-};
-using ScopedWindow = UniqueHolder<WindowTraits>;
-
 struct MessageBoxView {
     HWND window = nullptr;
     std::wstring caption;

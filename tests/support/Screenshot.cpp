@@ -6,20 +6,6 @@
 
 namespace {
 
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle dc) { DeleteDC(dc); }
-};
-using ScopedMemoryDc = UniqueHolder<MemoryDcTraits>;
-
-struct GdiObjectTraits {
-    using Handle = HGDIOBJ;
-    static Handle invalid() { return nullptr; }
-    static void close(Handle object) { DeleteObject(object); }
-};
-using ScopedGdiObject = UniqueHolder<GdiObjectTraits>;
-
 // A window DC is given back with its window, so it does not fit UniqueHolder's traits.
 class WindowDc {
 public:

@@ -1,0 +1,3 @@
+#include "common/PluginModule.h"
+
+HINSTANCE pluginInstance = nullptr;
