@@ -111,14 +111,14 @@ void WINAPI requestRetrieval(HWND, int parameter) {
 void endRunsForExit() {
     runState.exiting = 1;
     runState.stopRequested = 1;
-    MSG quit = {};
     bool quitSeen = false;
+    WPARAM quitCode = 0;
     for (;;) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
-                quit = message;
                 quitSeen = true;
+                quitCode = message.wParam;
                 continue;
             }
             TranslateMessage(&message);
@@ -129,5 +129,5 @@ void endRunsForExit() {
         MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
     // The client's own loop must still see the quit that arrived while it waited here.
-    if (quitSeen) PostQuitMessage(static_cast<int>(quit.wParam));
+    if (quitSeen) PostQuitMessage(static_cast<int>(quitCode));
 }

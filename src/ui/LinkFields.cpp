@@ -7,6 +7,7 @@
 
 #include "resources/LinkFields_rc.h"
 #include "settings/Settings.h"
+#include "ui/DialogControls.h"
 
 namespace {
 
@@ -52,13 +53,13 @@ const ModeRadios kHtmlModeRadios = {kHtmlModes, std::size(kHtmlModes)};
 
 void checkModeRadio(HWND dialog, const ModeRadios& group, int32_t value) {
     for (size_t i = 0; i < group.count; ++i) {
-        CheckDlgButton(dialog, group.radios[i].id, group.radios[i].value == value ? BST_CHECKED : BST_UNCHECKED);
+        setChecked(dialog, group.radios[i].id, group.radios[i].value == value);
     }
 }
 
 bool readModeRadio(HWND dialog, const ModeRadios& group, int32_t& value) {
     for (size_t i = 0; i < group.count; ++i) {
-        if (IsDlgButtonChecked(dialog, group.radios[i].id) == BST_CHECKED) {
+        if (isChecked(dialog, group.radios[i].id)) {
             value = group.radios[i].value;
             return true;
         }
