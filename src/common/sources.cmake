@@ -1,4 +1,5 @@
 list(APPEND PORTABLE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/CharacterBoundary.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateText.cpp)
 list(APPEND WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/HostApi.cpp

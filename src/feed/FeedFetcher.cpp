@@ -12,13 +12,6 @@
 
 namespace {
 
-std::wstring versionOf(IXMLDOMElement* root) {
-    ScopedVariant version;
-    const ScopedBstr name = makeBstr(L"version");
-    checkResult(root->getAttribute(name.get(), version.put()));
-    return version.get().vt == VT_BSTR ? bstrText(version.get().bstrVal) : std::wstring();
-}
-
 bool contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
 // pubDate when the item has one, dc:date otherwise; an unparseable pubDate gives 0 and an
@@ -33,7 +26,9 @@ int32_t itemDate(IXMLDOMElement* item) {
 
 FeedKind DetectFeedKind(IXMLDOMElement* root) {
     const std::wstring tagName = root ? TagName(root) : std::wstring();
-    if (contains(tagName, L"rss")) return contains(versionOf(root), L"2") ? FeedKind::Rss2 : FeedKind::Rss;
+    if (contains(tagName, L"rss")) {
+        return contains(AttributeText(root, L"version"), L"2") ? FeedKind::Rss2 : FeedKind::Rss;
+    }
     if (contains(tagName, L"rdf")) return FeedKind::Rdf;
     return FeedKind::None;
 }

@@ -106,6 +106,13 @@ std::wstring TagName(IXMLDOMElement* element) {
     return bstrText(name.get());
 }
 
+std::wstring AttributeText(IXMLDOMElement* element, const std::wstring& name) {
+    const ScopedBstr attributeName = makeBstr(name);
+    ScopedVariant value;
+    checkResult(element->getAttribute(attributeName.get(), value.put()));
+    return value.get().vt == VT_BSTR ? bstrText(value.get().bstrVal) : std::wstring();
+}
+
 void ForEachChildElement(IXMLDOMElement* element,
                          const std::function<void(IXMLDOMElement* child, const std::wstring& tagName)>& visit) {
     for (XmlElement child = firstChildElement(element); child; child = nextSiblingElement(child.Get())) {

@@ -23,6 +23,9 @@ XmlElement RootElement(IXMLDOMDocument2* document);
 
 std::wstring TagName(IXMLDOMElement* element);
 
+// The attribute's value; empty when it is missing or not a string.
+std::wstring AttributeText(IXMLDOMElement* element, const std::wstring& name);
+
 // Every child element in document order with its tag name as written, prefix included.
 void ForEachChildElement(IXMLDOMElement* element,
                          const std::function<void(IXMLDOMElement* child, const std::wstring& tagName)>& visit);

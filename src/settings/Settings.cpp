@@ -4,37 +4,21 @@
 
 #include "common/TextConversion.h"
 #include "settings/LinkLine.h"
+#include "settings/ProfileValue.h"
 
 PluginSettings pluginSettings;
 std::wstring iniPath;
 
-// The file's content is ANSI text; the wide functions take a path that the ANSI code page
-// may not be able to spell, and convert the content through that code page as the ANSI ones do.
 namespace {
 
 constexpr wchar_t kControl[] = L"Control";
 constexpr wchar_t kLinks[] = L"Links";
 constexpr wchar_t kFileVersion[] = L"1.2";
-constexpr DWORD kValueBufferSize = 1024;
 constexpr int32_t kMinimumLegacyTimeoutS = 180;
 
 // The line assumed for a key missing below Count. Built from Unicode so that its texts
 // read the same under every ANSI code page, not only under Shift_JIS.
 constexpr wchar_t kMissingLinkLine[] = L"1|(なし)|(無題)|1|2|0";
-
-std::wstring readText(const std::wstring& path, const wchar_t* section, const wchar_t* key,
-                      const wchar_t* fallback) {
-    wchar_t buffer[kValueBufferSize] = {};
-    GetPrivateProfileStringW(section, key, fallback, buffer, kValueBufferSize, path.c_str());
-    return buffer;
-}
-
-// A link line as the ANSI bytes of the file, at most a value buffer's worth.
-std::string readLinkLine(const std::wstring& path, int32_t index) {
-    std::string line = toAnsi(readText(path, kLinks, std::to_wstring(index).c_str(), kMissingLinkLine));
-    if (line.size() >= kValueBufferSize) line.resize(kValueBufferSize - 1);
-    return line;
-}
 
 int32_t readInt(const std::wstring& path, const wchar_t* key, int32_t fallback) {
     return static_cast<int32_t>(GetPrivateProfileIntW(kControl, key, fallback, path.c_str()));
@@ -71,7 +55,7 @@ LinkLineFields toLinkLineFields(const LinkEntry& entry) {
 }
 
 void loadControlSection(const std::wstring& path, bool legacyFile, PluginSettings& loaded) {
-    loaded.Mailbox = readText(path, kControl, L"Mailbox", L"");
+    loaded.Mailbox = readProfileText(path, kControl, L"Mailbox", L"");
     loaded.ScheduleType = readInt(path, L"ScheduleType", ScheduleOff);
     loaded.Interval = readInt(path, L"Interval", 60);
     loaded.TimeoutC = readInt(path, L"TimeoutC", 15);
@@ -82,7 +66,7 @@ void loadControlSection(const std::wstring& path, bool legacyFile, PluginSetting
     loaded.XPos = readInt(path, L"XPos", 0);
     loaded.YPos = readInt(path, L"YPos", 0);
     loaded.SubjectPrefix = readInt(path, L"SubjectPrefix", 1);
-    loaded.SubjectPrefixText = readText(path, kControl, L"SubjectPrefixText", L"[Blog]_");
+    loaded.SubjectPrefixText = readProfileText(path, kControl, L"SubjectPrefixText", L"[Blog]_");
     loaded.FilterExec = legacyFile ? 0 : readInt(path, L"FilterExec", 0);
     loaded.TimeoutB = readInt(path, L"TimeoutB", 10);
 }
@@ -91,7 +75,8 @@ void loadLinksSection(const std::wstring& path, bool version11, std::vector<Link
     int32_t count = static_cast<int32_t>(GetPrivateProfileIntW(kLinks, L"Count", 0, path.c_str()));
     if (count > kMaxLinkLines) count = kMaxLinkLines;
     for (int32_t i = 0; i < count; ++i) {
-        if (auto fields = parseLinkLine(readLinkLine(path, i), version11, isAnsiLeadByte)) {
+        const std::string line = readAnsiProfileValue(path, kLinks, std::to_wstring(i).c_str(), kMissingLinkLine);
+        if (auto fields = parseLinkLine(line, version11, isAnsiLeadByte)) {
             links.push_back(toLinkEntry(*fields));
         }
     }
@@ -113,7 +98,7 @@ std::wstring linksSection(const std::vector<LinkEntry>& links) {
 }  // namespace
 
 bool loadSettings(const std::wstring& path) {
-    const std::wstring version = readText(path, kControl, L"Version", L"");
+    const std::wstring version = readProfileText(path, kControl, L"Version", L"");
     const bool version11 = version == L"1.1";
     const bool legacyFile = version11 || version == L"1.0";
 
@@ -150,6 +135,10 @@ bool saveWindowPosition(const std::wstring& path) {
     writeInt(path, L"XPos", pluginSettings.XPos);
     writeInt(path, L"YPos", pluginSettings.YPos);
     return true;
+}
+
+bool fitsInLinkLine(const LinkEntry& link) {
+    return formatLinkLine(toLinkLineFields(link), isAnsiLeadByte).size() <= kMaxProfileValueBytes;
 }
 
 bool containsUrl(const std::wstring& url) {

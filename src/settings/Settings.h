@@ -62,6 +62,9 @@ bool saveWindowPosition(const std::wstring& path);
 
 bool containsUrl(const std::wstring& url);
 
+// Whether the link's line, as saved, reads back whole: a longer one is cut on loading.
+bool fitsInLinkLine(const LinkEntry& link);
+
 // Local calendar time of a `lastRetrieved` value, milliseconds 0; false when it cannot be
 // converted (before 1601).
 bool toLocalCalendarTime(int64_t time, SYSTEMTIME* calendarTime);

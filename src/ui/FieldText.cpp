@@ -2,16 +2,6 @@
 
 #include <cstdint>
 
-size_t wholeCharacterPrefix(std::string_view bytes, size_t limit, bool (*isLeadByte)(unsigned char)) {
-    size_t end = 0;
-    while (end < bytes.size()) {
-        const size_t width = isLeadByte(static_cast<unsigned char>(bytes[end])) && end + 1 < bytes.size() ? 2 : 1;
-        if (end + width > limit) break;
-        end += width;
-    }
-    return end;
-}
-
 int32_t fieldNumber(std::string_view text) {
     size_t position = text.find_first_not_of(" \t");
     if (position == std::string_view::npos) return 0;

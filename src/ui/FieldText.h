@@ -5,12 +5,10 @@
 #include <cstdint>
 #include <string_view>
 
-// A field's text keeps at most this many bytes.
-constexpr size_t kMaxFieldBytes = 254;
+#include "common/CharacterBoundary.h"
 
-// The length of the longest start of `bytes` that has at most `limit` bytes and ends on a
-// character boundary: a double-byte character counts two and is never cut in half.
-size_t wholeCharacterPrefix(std::string_view bytes, size_t limit, bool (*isLeadByte)(unsigned char));
+// A field's text keeps at most this many bytes, cut by wholeCharacterPrefix.
+constexpr size_t kMaxFieldBytes = 254;
 
 // The decimal number a field's text starts with (blanks, a sign, digits); 0 when it starts
 // with none. Values beyond 32 bits end at the nearest limit instead of wrapping.

@@ -8,6 +8,7 @@ list(APPEND WIN32_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/FeedReading_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HostileServer_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HttpRequest_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/OpmlImport_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ResponseBody_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlDom_test.cpp)
 # Bodies are decoded and dates narrowed through code pages.

@@ -281,6 +281,30 @@ TEST_F(SettingsFile, ContainsUrlComparesWholeTextsExactly) {
     EXPECT_FALSE(containsUrl(L""));
 }
 
+TEST_F(SettingsFile, LinkFitsInALineExactlyWhenItReadsBackWhole) {
+    const bool doubleByte = GetACP() == 932 || GetACP() == 936;
+    const struct {
+        const char* name;
+        std::wstring title;  // in "1|http://a/|title|1|2|0", 18 bytes besides the title
+        bool fits;
+    } cases[] = {
+        {"line of 1023 bytes", std::wstring(1005, L't'), true},
+        {"line of 1024 bytes", std::wstring(1006, L't'), false},
+        {"double-byte characters count two", std::wstring(503, L'\u65e5'), !doubleByte},
+    };
+    for (const auto& c : cases) {
+        LinkEntry link;
+        link.url = L"http://a/";
+        link.title = c.title;
+        EXPECT_EQ(fitsInLinkLine(link), c.fits) << c.name;
+        pluginSettings.links = {link};
+        saveSettings(widePath());
+        loadSettings(widePath());
+        const bool readBackWhole = pluginSettings.links.size() == 1 && pluginSettings.links[0].title == throughAnsi(c.title);
+        EXPECT_EQ(readBackWhole, c.fits) << c.name;
+    }
+}
+
 TEST(SettingsCalendar, LastRetrievedInLocalTime) {
     SYSTEMTIME time = {};
     // The tests run with TZ=JST-9: nine hours ahead of UTC, no daylight saving.

@@ -66,11 +66,21 @@ std::string readAll(FILE* file) {
 std::string readFile(const std::string& path) { return readAll(std::fopen(path.c_str(), "rb")); }
 std::string readFile(const std::wstring& path) { return readAll(_wfopen(path.c_str(), L"rb")); }
 
-bool writeFile(const std::string& path, const std::string& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
+namespace {
+
+bool writeAll(FILE* file, const std::string& bytes) {
     if (!file) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
+}
+
+}  // namespace
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+    return writeAll(std::fopen(path.c_str(), "wb"), bytes);
+}
+bool writeFile(const std::wstring& path, const std::string& bytes) {
+    return writeAll(_wfopen(path.c_str(), L"wb"), bytes);
 }
 
 std::string copyPluginInto(const std::string& folder) {

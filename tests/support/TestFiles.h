@@ -29,6 +29,7 @@ std::string readFile(const std::string& path);
 std::string readFile(const std::wstring& path);
 // False when the file could not be written whole.
 bool writeFile(const std::string& path, const std::string& bytes);
+bool writeFile(const std::wstring& path, const std::string& bytes);
 
 // A copy of the plug-in library in `folder`, so that its INI file lands there too.
 std::string copyPluginInto(const std::string& folder);
