@@ -67,3 +67,29 @@ endforeach()
 # daylight saving repeats an hour.
 add_test(NAME win32_west_of_utc COMMAND feedwick_tests --gtest_filter=PickerTimes*)
 set_tests_properties(win32_west_of_utc PROPERTIES ENVIRONMENT "LC_ALL=zh_CN.UTF-8;${TEST_FILES_ENVIRONMENT};TZ=EST5EDT")
+
+# The help file beside the DLL, whose dialogs open its topics. The pages stay UTF-8; the
+# project, contents and index go to GB2312 (code page 936), in which the viewer reads them
+# for a Simplified Chinese help file.
+find_program(CHMCMD chmcmd REQUIRED)
+find_program(ICONV iconv REQUIRED)
+set(HELP_SOURCE_DIR ${CMAKE_SOURCE_DIR}/src/resources/help)
+set(HELP_STAGE_DIR ${CMAKE_BINARY_DIR}/help)
+set(HELP_FILE ${CMAKE_BINARY_DIR}/bin/MvFeedwick.chm)
+file(GLOB HELP_SOURCES CONFIGURE_DEPENDS ${HELP_SOURCE_DIR}/*)
+set(HELP_CONVERSIONS "")
+foreach(name MvFeedwick.hhp toc.hhc index.hhk)
+    list(APPEND HELP_CONVERSIONS COMMAND ${ICONV} -f UTF-8 -t CP936 -o ${HELP_STAGE_DIR}/${name} ${HELP_SOURCE_DIR}/${name})
+endforeach()
+add_custom_command(OUTPUT ${HELP_FILE}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${HELP_STAGE_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${HELP_SOURCE_DIR} ${HELP_STAGE_DIR}
+    ${HELP_CONVERSIONS}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${HELP_STAGE_DIR} ${CHMCMD} --verbosity 0 MvFeedwick.hhp
+    COMMAND ${CMAKE_COMMAND} -E copy ${HELP_STAGE_DIR}/MvFeedwick.chm ${HELP_FILE}
+    DEPENDS ${HELP_SOURCES}
+    COMMENT "Compiling the help file MvFeedwick.chm"
+    VERBATIM)
+add_custom_target(MvFeedwickHelp ALL DEPENDS ${HELP_FILE})
+install(FILES $<TARGET_FILE:MvFeedwick> ${HELP_FILE} DESTINATION .)
+add_test(NAME help_topics COMMAND ${CMAKE_SOURCE_DIR}/tests/help/check_help_topics.py ${HELP_FILE})

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <iterator>
 #include <mutex>
 
 namespace standin {
@@ -15,6 +18,9 @@ std::vector<AppendedMessage> recordedMessages;
 std::vector<RegisteredCommand> commands;
 MainWindow mainWindow;
 int storedMailCount = 0;
+// Set by prepareInteractiveWindow: the window is shown to a person.
+bool interactive = false;
+HWND statusBar = nullptr;
 
 constexpr int kFirstCommandId = 40001;
 
@@ -25,6 +31,11 @@ constexpr UINT kRecordMessage = WM_APP + 2;
 
 // The last thread other than the main window's that called the client: the retrieval worker.
 HANDLE foreignCaller = nullptr;
+
+constexpr UINT_PTR kToolbarStateTimer = 1;
+constexpr UINT kToolbarStatePollMs = 250;
+constexpr UINT_PTR kMinuteTimer = 2;
+std::function<void()> everyMinute;
 
 RegisteredCommand* findCommand(int id) {
     for (RegisteredCommand& command : commands) {
@@ -70,16 +81,68 @@ void noteForeignCaller() {
     foreignCaller = thread;
 }
 
+// As a real client does, menu items gray by their commands' state callbacks when the menu opens.
+void grayCommandItems(HMENU menu) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        const int state = commandState(static_cast<int>(GetMenuItemID(menu, i)));
+        if (state < 0) continue;
+        EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | (state == 1 ? MF_GRAYED : MF_ENABLED));
+    }
+}
+
+// The plug-in adds its buttons without a state; the client keeps them in step with the
+// commands' state callbacks, which change when a run ends on the worker thread.
+void updateToolbarButtons() {
+    const int count = static_cast<int>(SendMessageW(mainWindow.toolbar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON button = {};
+        if (!SendMessageW(mainWindow.toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button))) continue;
+        const int state = commandState(button.idCommand);
+        if (state < 0) continue;
+        SendMessageW(mainWindow.toolbar, TB_ENABLEBUTTON, button.idCommand, MAKELPARAM(state != 1, 0));
+    }
+}
+
+void showDeliveredCount(HWND window) {
+    wchar_t title[64];
+    std::swprintf(title, std::size(title), L"Stand-in host - %u mails delivered",
+                  static_cast<unsigned>(appendedMessageCount()));
+    SetWindowTextW(window, title);
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (HIWORD(wParam) == 0 && invokeCommand(LOWORD(wParam), 0)) return 0;
             break;
+        case WM_INITMENUPOPUP:
+            grayCommandItems(reinterpret_cast<HMENU>(wParam));
+            return 0;
+        case WM_TIMER:
+            if (wParam == kToolbarStateTimer) updateToolbarButtons();
+            else if (wParam == kMinuteTimer && everyMinute) everyMinute();
+            else break;
+            return 0;
+        case WM_SIZE:
+            if (!statusBar) break;
+            SendMessageW(mainWindow.toolbar, TB_AUTOSIZE, 0, 0);
+            SendMessageW(statusBar, WM_SIZE, 0, 0);
+            return 0;
+        case WM_CLOSE:
+            // The client calls the plug-in's exit while its window still takes the worker's
+            // last status texts; hidden, it takes no more clicks.
+            if (!interactive) break;
+            ShowWindow(window, SW_HIDE);
+            PostQuitMessage(0);
+            return 0;
         case kRecordStatusText:
             recordStatusText(reinterpret_cast<const char*>(lParam));
+            if (statusBar) SendMessageA(statusBar, SB_SETTEXTA, 0, lParam);
             return 1;
         case kRecordMessage:
             recordMessage(reinterpret_cast<const char*>(wParam), reinterpret_cast<const char*>(lParam));
+            if (interactive) showDeliveredCount(window);
             return 1;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -178,6 +241,8 @@ MainWindow createMainWindow(int toolbarButtons, bool endsWithSeparator) {
     windowClass.lpfnWndProc = mainWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"StandInHostMain";
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     RegisterClassW(&windowClass);
     mainWindow.menu = createMenuBar();
     mainWindow.window = CreateWindowExW(0, L"StandInHostMain", L"Stand-in host", WS_OVERLAPPEDWINDOW,
@@ -190,6 +255,33 @@ MainWindow createMainWindow(int toolbarButtons, bool endsWithSeparator) {
 void destroyMainWindow() {
     if (mainWindow.window) DestroyWindow(mainWindow.window);
     mainWindow = MainWindow{};
+    statusBar = nullptr;
+    interactive = false;
+}
+
+void prepareInteractiveWindow() {
+    interactive = true;
+    // The images of the plug-in's toolbar bitmap are 20 x 19 pixels.
+    SendMessageW(mainWindow.toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(20, 19));
+    statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                mainWindow.window, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+void runMainWindow(std::function<void()> onEveryMinute) {
+    everyMinute = std::move(onEveryMinute);
+    updateToolbarButtons();
+    SetTimer(mainWindow.window, kToolbarStateTimer, kToolbarStatePollMs, nullptr);
+    SetTimer(mainWindow.window, kMinuteTimer, 60 * 1000, nullptr);
+    ShowWindow(mainWindow.window, SW_SHOWNORMAL);
+    UpdateWindow(mainWindow.window);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    KillTimer(mainWindow.window, kToolbarStateTimer);
+    KillTimer(mainWindow.window, kMinuteTimer);
+    everyMinute = nullptr;
 }
 
 void pumpMessages() {

@@ -3,6 +3,7 @@
 // that links it, records what the plug-in hands over, and loads and drives the plug-in.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,14 @@ struct MainWindow {
 };
 MainWindow createMainWindow(int toolbarButtons, bool endsWithSeparator);
 void destroyMainWindow();
+
+// Makes the main window one for a person to click through: toolbar images of the plug-in's
+// size and a status bar that shows the status texts. Call before the plug-in's MVC_OnStart.
+void prepareInteractiveWindow();
+// Shows the main window and runs its message loop until the window is closed, calling
+// `onEveryMinute` once a minute as the client's clock does. The window is then hidden, not
+// destroyed, so that the plug-in's exit can still reach the client.
+void runMainWindow(std::function<void()> onEveryMinute);
 
 // Dispatches the calling thread's pending messages once.
 void pumpMessages();

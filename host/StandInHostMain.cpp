@@ -1,10 +1,12 @@
 // Command line of the stand-in host:
 //   StandInHost.exe --plugin PATH [--version TEXT] [--data FOLDER] [--store-mails]
-//                   [--retrieve-all] [--wait-seconds N]
+//                   [--retrieve-all | --interactive] [--wait-seconds N]
 //                   [--stop-after-ms N] [--stop-when-file-contains FILE TEXT] [--memory-report]
 // --stop-after-ms invokes the stop command N ms after "retrieve all", or N ms after FILE
 // first holds TEXT when --stop-when-file-contains is given, and reports how long the run
 // took to end after it. --memory-report samples the process's private bytes during the run.
+// --interactive shows the main window, with the plug-in's menu items and toolbar buttons, to a
+// person until it is closed, and calls the plug-in's MVC_OnEveryMinute once a minute.
 // Exit codes: 0 loaded (and ran), 2 bad arguments, 3 the plug-in refused to load,
 // 4 a retrieval did not end in time.
 #include <windows.h>
@@ -34,6 +36,7 @@ struct Arguments {
     std::string plugin;
     standin::HostOptions host;
     bool retrieveAll = false;
+    bool interactive = false;
     int waitSeconds = 600;
     StopPlan stop;
     bool memoryReport = false;
@@ -55,6 +58,8 @@ bool parseArguments(int argc, char** argv, Arguments& arguments) {
             arguments.host.storeMails = true;
         } else if (flag == "--retrieve-all") {
             arguments.retrieveAll = true;
+        } else if (flag == "--interactive") {
+            arguments.interactive = true;
         } else if (flag == "--stop-after-ms" && hasValue) {
             arguments.stop.afterMs = std::max(0, std::atoi(argv[++i]));
         } else if (flag == "--stop-when-file-contains" && i + 2 < argc) {
@@ -67,7 +72,7 @@ bool parseArguments(int argc, char** argv, Arguments& arguments) {
         }
     }
     const bool watchWithoutStop = !arguments.stop.watchedFile.empty() && arguments.stop.afterMs < 0;
-    return !arguments.plugin.empty() && !watchWithoutStop;
+    return !arguments.plugin.empty() && !watchWithoutStop && !(arguments.retrieveAll && arguments.interactive);
 }
 
 double processCpuSeconds() {
@@ -209,12 +214,14 @@ int main(int argc, char** argv) {
     Arguments arguments;
     if (!parseArguments(argc, argv, arguments)) {
         std::fprintf(stderr, "usage: StandInHost --plugin PATH [--version TEXT] [--data FOLDER] "
-                             "[--store-mails] [--retrieve-all] [--wait-seconds N] [--stop-after-ms N] "
+                             "[--store-mails] [--retrieve-all | --interactive] [--wait-seconds N] [--stop-after-ms N] "
                              "[--stop-when-file-contains FILE TEXT] [--memory-report]\n");
         return 2;
     }
     standin::configure(arguments.host);
-    const standin::MainWindow window = standin::createMainWindow(2, false);
+    // A person sees only the plug-in's buttons on the toolbar.
+    const standin::MainWindow window = standin::createMainWindow(arguments.interactive ? 0 : 2, false);
+    if (arguments.interactive) standin::prepareInteractiveWindow();
 
     standin::Plugin plugin;
     if (!plugin.load(arguments.plugin)) {
@@ -226,7 +233,10 @@ int main(int argc, char** argv) {
     plugin.onStart();
 
     int exitCode = 0;
-    if (arguments.retrieveAll) {
+    if (arguments.interactive) {
+        standin::runMainWindow([&plugin] { plugin.onEveryMinute(); });
+        std::printf("mails delivered: %zu\n", standin::appendedMessageCount());
+    } else if (arguments.retrieveAll) {
         const PROCESS_MEMORY_COUNTERS_EX baseline = memoryCounters();
         std::optional<PrivateBytesSampler> sampler;
         if (arguments.memoryReport) sampler.emplace();

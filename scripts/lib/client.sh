@@ -1,12 +1,12 @@
-# Shared by scripts/demo and the measuring scripts: builds the plug-in and the stand-in
-# client, serves a folder over loopback HTTP, and runs the client under Wine.
+# Shared by scripts/demo and the measuring scripts: builds the plug-in, its help file and the
+# stand-in client, serves a folder over loopback HTTP, and runs the client under Wine.
 # Expects $root (the checkout) and $work (a scratch folder) to be set.
 
 build_client() {
     "$root/scripts/setup"
     cmake -S "$root" -B "$root/build/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-    cmake --build "$root/build/win32" --target MvFeedwick StandInHost >/dev/null
+    cmake --build "$root/build/win32" -j2 --target MvFeedwick MvFeedwickHelp StandInHost >/dev/null
 }
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
@@ -29,7 +29,7 @@ start_feed_server() {
 lay_out_client() {
     mkdir -p "$work/data/demo0001.mb" "$work/client"
     printf '[Account]\r\nName=Demo\r\n' > "$work/data/demo0001.mb/Mailbox.ini"
-    cp "$root/build/win32/bin/MvFeedwick.dll" "$work/client/"
+    cp "$root/build/win32/bin/MvFeedwick.dll" "$root/build/win32/bin/MvFeedwick.chm" "$work/client/"
     # The settings file is ANSI text in the client's code page, 936 here.
     python3 -c '
 import sys
@@ -43,10 +43,39 @@ open(sys.argv[1], "wb").write(text.encode("gbk"))
 
 inbox_folder() { printf '%s' "$work/data/demo0001.mb/!!!!Inbox"; }
 
-# Loads the plug-in into the stand-in client and runs "retrieve all" once; arguments go
-# to the client (--store-mails writes each mail to the Inbox folder).
-run_client() {
+# The stand-in client under Wine with the plug-in and data folder of lay_out_client.
+client() {
     LC_ALL=zh_CN.UTF-8 "$root/cmake/wine-run" "$root/build/win32/bin/StandInHost.exe" \
         --plugin "$(windows_path "$work/client/MvFeedwick.dll")" \
-        --data "$(windows_path "$work/data")" --retrieve-all "$@" | tr -d '\r'
+        --data "$(windows_path "$work/data")" "$@" | tr -d '\r'
+}
+
+# Loads the plug-in into the stand-in client and runs "retrieve all" once; arguments go
+# to the client (--store-mails writes each mail to the Inbox folder).
+run_client() { client --retrieve-all "$@"; }
+
+# Shows the stand-in client's main window on the user's display until it is closed.
+run_client_on_display() { FEEDWICK_OWN_DISPLAY=1 client --interactive "$@"; }
+
+# True when $DISPLAY names an X server that answers.
+display_reachable() {
+    [ -n "${DISPLAY:-}" ] || return 1
+    if command -v xdpyinfo >/dev/null 2>&1; then
+        xdpyinfo >/dev/null 2>&1
+        return
+    fi
+    python3 - <<'PY'
+import os, re, socket, sys
+match = re.match(r"([^:]*):(\d+)", os.environ["DISPLAY"])
+if not match:
+    sys.exit(1)
+host, number = match.groups()
+try:
+    if host in ("", "unix"):
+        socket.socket(socket.AF_UNIX).connect("/tmp/.X11-unix/X" + number)
+    else:
+        socket.create_connection((host, 6000 + int(number)), 2)
+except OSError:
+    sys.exit(1)
+PY
 }
