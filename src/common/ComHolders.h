@@ -2,6 +2,7 @@
 // Owners of COM resources besides interfaces (those are Microsoft::WRL::ComPtr): BSTR,
 // SAFEARRAY, VARIANT and a thread's COM initialisation.
 #include <windows.h>
+#include <ole2.h>
 #include <oleauto.h>
 
 #include <new>
@@ -62,6 +63,21 @@ public:
     }
     ComInitialization(const ComInitialization&) = delete;
     ComInitialization& operator=(const ComInitialization&) = delete;
+
+private:
+    bool initialized_;
+};
+
+// OleInitialize for the holder's lifetime: COM in a single-threaded apartment plus what OLE
+// drag and drop needs. Only a successful initialisation is undone.
+class OleInitialization {
+public:
+    OleInitialization() : initialized_(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~OleInitialization() {
+        if (initialized_) OleUninitialize();
+    }
+    OleInitialization(const OleInitialization&) = delete;
+    OleInitialization& operator=(const OleInitialization&) = delete;
 
 private:
     bool initialized_;

@@ -125,3 +125,18 @@ public:
 private:
     bool open_;
 };
+
+// The wait cursor while a blocking call on the user-interface thread lasts, the previous
+// cursor back on every way out.
+class WaitCursor {
+public:
+    explicit WaitCursor(bool show = true) : previous_(show ? SetCursor(LoadCursorW(nullptr, IDC_WAIT)) : nullptr) {}
+    ~WaitCursor() {
+        if (previous_) SetCursor(previous_);
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};

@@ -76,3 +76,9 @@ bool bindHostApi() {
     hostApi.module = bound ? module : nullptr;
     return bound;
 }
+
+HWND hostMainWindow() {
+    HWND windows[4] = {};
+    hostApi.GetWindowHandles(&windows[0], &windows[1], &windows[2], &windows[3]);
+    return windows[0];
+}

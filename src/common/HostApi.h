@@ -80,3 +80,6 @@ extern HostApi hostApi;
 // Binds every host function of the main executable into `hostApi`. Fails, leaving the
 // table unbound, when a required function is missing; succeeds at once when bound already.
 bool bindHostApi();
+
+// The client's main window, of the four its window handles name.
+HWND hostMainWindow();

@@ -1,3 +1,4 @@
 #include "common/PluginModule.h"
 
 HINSTANCE pluginInstance = nullptr;
+HICON pluginSmallIcon = nullptr;

@@ -4,4 +4,5 @@ list(APPEND PORTABLE_SOURCES
 list(APPEND WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/HostApi.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluginModule.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RunState.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextConversion.cpp)

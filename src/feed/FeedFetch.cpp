@@ -3,26 +3,9 @@
 #include <new>
 #include <utility>
 
+#include "common/Handles.h"
 #include "feed/FeedFetcher.h"
 #include "feed/HttpRequest.h"
-
-namespace {
-
-// The wait cursor for a foreground fetch, with the previous cursor back on every way out.
-class WaitCursor {
-public:
-    explicit WaitCursor(bool show) : previous_(show ? SetCursor(LoadCursorW(nullptr, IDC_WAIT)) : nullptr) {}
-    ~WaitCursor() {
-        if (previous_) SetCursor(previous_);
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR previous_;
-};
-
-}  // namespace
 
 bool FeedFetcher::Fetch(const std::wstring& url, int32_t lastRetrieved, int32_t htmlMode, int32_t timeoutSeconds,
                         int32_t senderMode, bool foreground) {

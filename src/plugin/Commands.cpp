@@ -13,9 +13,11 @@
 #include "common/TextConversion.h"
 #include "plugin/Plugin.h"
 #include "plugin/RetrievalWorker.h"
-#include "plugin/RunState.h"
+#include "common/RunState.h"
 #include "resources/resource.h"
+#include "settings/Settings.h"
 #include "ui/Messages.h"
+#include "ui/SettingsDialog.h"
 
 CommandIds commandIds;
 
@@ -43,12 +45,6 @@ const CommandDefinition kCommands[] = {
 
 std::string loadAnsiString(UINT id) { return toAnsi(loadPluginString(id)); }
 
-HWND hostMainWindow() {
-    HWND windows[4] = {};
-    hostApi.GetWindowHandles(&windows[0], &windows[1], &windows[2], &windows[3]);
-    return windows[0];
-}
-
 void appendSeparatorUnlessLastIsOne(HWND toolbar) {
     const LRESULT count = SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0);
     if (count < 1) return;
@@ -73,6 +69,19 @@ bool platformSupported(HWND owner) {
         return false;
     }
     return true;
+}
+
+// The dialog works on the shared settings; they are saved or reloaded only once a run it
+// started, and was asked to stop on Cancel, has let go of them.
+void showSettingsDialog(HWND owner) {
+    loadSettings(iniPath);
+    const INT_PTR result = SettingsDialog(owner, requestRetrieval);
+    waitForWorkerEnd();
+    if (result == IDOK) {
+        saveSettings(iniPath);
+    } else {
+        loadSettings(iniPath);
+    }
 }
 
 }  // namespace
@@ -109,10 +118,17 @@ void setUpToolbar() {
     SendMessageA(toolbar, TB_ADDBUTTONSA, kToolbarImageCount, reinterpret_cast<LPARAM>(buttons));
 }
 
+void WINAPI requestStop(HWND, int) { runState.stopRequested = 1; }
+
 void WINAPI runSetup(HWND owner, int) {
-    if (runState.running || runState.exiting) return;
-    const ComInitialization com;
+    if (runState.running || runState.exiting || runState.setupActive) return;
+    // Drops on the dialog need OLE on this thread, whatever the client set up.
+    const OleInitialization ole;
     callWithoutThrowing([&] {
-        if (platformSupported(owner)) ShowWindow(hostMainWindow(), SW_SHOW);
+        if (!platformSupported(owner)) return;
+        runState.setupActive = 1;
+        callWithoutThrowing([&] { showSettingsDialog(owner); });
+        runState.setupActive = 0;
+        ShowWindow(hostMainWindow(), SW_SHOW);
     });
 }

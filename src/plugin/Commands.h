@@ -17,5 +17,8 @@ void setUpMenu(HMENU menu, int menuType);
 // Appends the three buttons to the first toolbar of the client's main window, if it has one.
 void setUpToolbar();
 
+// Callback of the client's stop command: asks the run to end and returns at once.
+void WINAPI requestStop(HWND window, int parameter);
+
 // Callback of the setup command; ignored while a run is going.
 void WINAPI runSetup(HWND owner, int parameter);

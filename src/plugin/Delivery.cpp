@@ -10,7 +10,7 @@
 #include "mail/LinkedPage.h"
 #include "mail/MailText.h"
 #include "plugin/Plugin.h"
-#include "plugin/RunState.h"
+#include "common/RunState.h"
 #include "resources/resource.h"
 #include "settings/Settings.h"
 

@@ -6,7 +6,7 @@
 #include "plugin/Commands.h"
 #include "plugin/Plugin.h"
 #include "plugin/RetrievalWorker.h"
-#include "plugin/RunState.h"
+#include "common/RunState.h"
 #include "settings/Settings.h"
 
 namespace {

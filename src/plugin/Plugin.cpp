@@ -2,6 +2,7 @@
 
 #include "common/HostApi.h"
 #include "common/TextConversion.h"
+#include "resources/resource.h"
 #include "settings/IniPath.h"
 #include "settings/Settings.h"
 
@@ -25,6 +26,8 @@ void writeInfoField(char* field, const wchar_t* text) {
 bool attachToProcess(HINSTANCE instance) {
     pluginInstance = instance;
     if (!bindHostApi()) return false;
+    pluginSmallIcon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_PLUGIN), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     wchar_t modulePath[MAX_PATH] = {};
     GetModuleFileNameW(instance, modulePath, MAX_PATH);
     iniPath = iniPathForModule(modulePath);

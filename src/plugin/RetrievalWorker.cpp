@@ -14,7 +14,7 @@
 #include "feed/FeedFetcher.h"
 #include "plugin/Delivery.h"
 #include "plugin/Plugin.h"
-#include "plugin/RunState.h"
+#include "common/RunState.h"
 #include "resources/resource.h"
 #include "settings/Mailboxes.h"
 #include "settings/Settings.h"
@@ -73,7 +73,7 @@ bool fetchAndDeliver(std::optional<FeedFetcher>& fetcher) {
 }
 
 // A run that throws ends as a failed delivery does: the file's state comes back.
-unsigned __stdcall RetrievalWorker(void*) {
+void runRetrieval() {
     runState.ready = 0;
     runState.lastRunStart = currentTime();
     std::optional<FeedFetcher> fetcher;  // destroyed last: COM ends with it on this thread
@@ -88,6 +88,18 @@ unsigned __stdcall RetrievalWorker(void*) {
     runState.running = 0;
     showStatus("");
     runState.ready = 1;
+}
+
+// The dialog that started the run refreshes itself on its own thread: its user may be
+// editing the links there while this thread ends.
+void reportRunEnd() {
+    const int32_t runLink = runState.singleLinkIndex.exchange(-1);
+    if (const HWND dialog = runState.notifyDialog) PostMessageW(dialog, kRunEndedMessage, static_cast<WPARAM>(runLink), 0);
+}
+
+unsigned __stdcall RetrievalWorker(void*) {
+    runRetrieval();
+    reportRunEnd();
     return 0;
 }
 
@@ -108,9 +120,7 @@ void WINAPI requestRetrieval(HWND, int parameter) {
     if (!workerThread) runState.running = 0;
 }
 
-void endRunsForExit() {
-    runState.exiting = 1;
-    runState.stopRequested = 1;
+void waitForWorkerEnd() {
     bool quitSeen = false;
     WPARAM quitCode = 0;
     for (;;) {
@@ -130,4 +140,10 @@ void endRunsForExit() {
     }
     // The client's own loop must still see the quit that arrived while it waited here.
     if (quitSeen) PostQuitMessage(static_cast<int>(quitCode));
+}
+
+void endRunsForExit() {
+    runState.exiting = 1;
+    runState.stopRequested = 1;
+    waitForWorkerEnd();
 }

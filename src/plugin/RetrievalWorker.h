@@ -10,7 +10,11 @@ void WINAPI requestRetrieval(HWND window, int parameter);
 // True when no worker thread exists or the last one has passed its final step.
 bool workerThreadEnded();
 
-// The client is exiting: refuses every further run, asks the current one to stop and keeps
-// the calling thread's messages flowing until its thread has ended. A WM_QUIT met meanwhile
-// is posted again for the client's own loop.
+// Keeps the calling thread's messages flowing until the worker thread has ended, since the
+// worker may be waiting for this thread. A WM_QUIT met meanwhile is posted again for the
+// client's own loop.
+void waitForWorkerEnd();
+
+// The client is exiting: refuses every further run, asks the current one to stop and waits
+// for its thread to end.
 void endRunsForExit();

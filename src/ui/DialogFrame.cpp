@@ -18,6 +18,14 @@ void registerCommonControls() {
     (void)registered;
 }
 
+void closeDialog(HWND dialog, const DialogBehaviour& behaviour, INT_PTR result) {
+    if (behaviour.close) {
+        behaviour.close(dialog, result);
+    } else {
+        EndDialog(dialog, result);
+    }
+}
+
 INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -29,19 +37,19 @@ INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             if (LOWORD(wParam) == IDCANCEL) {
-                EndDialog(dialog, IDCANCEL);
+                closeDialog(dialog, *behaviour, IDCANCEL);
             } else {
                 behaviour->command(dialog, LOWORD(wParam), HIWORD(wParam));
             }
             return TRUE;
         case WM_CLOSE:
-            EndDialog(dialog, 0);
+            closeDialog(dialog, *behaviour, 0);
             return TRUE;
         case WM_HELP:
             showHelpTopic(nullptr, behaviour->helpTopic);
             return TRUE;
         default:
-            return FALSE;
+            return behaviour->message && behaviour->message(dialog, message, wParam, lParam);
     }
 }
 

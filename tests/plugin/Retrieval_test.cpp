@@ -8,6 +8,7 @@
 #include "common/TextConversion.h"
 #include "feed/HttpRequest.h"
 #include "settings/Settings.h"
+#include "support/FeedDocuments.h"
 #include "support/PluginHarness.h"
 #include "support/TestServer.h"
 
@@ -15,17 +16,6 @@ namespace {
 
 std::string utf8(const std::wstring& text) { return toMultiByte(text, CP_UTF8); }
 std::string base64(const std::string& bytes) { return encodeBase64(bytes.data(), bytes.size()); }
-
-std::string rss2(const std::string& title, const std::string& items) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel><title>" + title +
-           "</title><link>http://example.com/</link>" + items + "</channel></rss>";
-}
-
-std::string item(const std::string& title, const std::string& link, const std::string& date,
-                 const std::string& body) {
-    return "<item><title>" + title + "</title><link>" + link + "</link><dc:creator>Ann</dc:creator><pubDate>" +
-           date + "</pubDate><description>" + body + "</description></item>";
-}
 
 struct Link {
     std::wstring url;

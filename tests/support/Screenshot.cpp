@@ -37,14 +37,19 @@ std::vector<uint8_t> packedRgb(const uint8_t* bits, int width, int height) {
 
 }  // namespace
 
-bool saveWindowPng(HWND window, const std::string& path) {
-    RECT bounds;
-    if (!GetWindowRect(window, &bounds)) return false;
-    const int width = bounds.right - bounds.left;
-    const int height = bounds.bottom - bounds.top;
-    const WindowDc source(window);
-    const ScopedMemoryDc memory(CreateCompatibleDC(source.get()));
-    if (!source.get() || !memory) return false;
+// Each window's own pixels, frame included, placed where it is on the screen; later windows
+// over earlier ones.
+bool saveWindowsPng(const std::vector<HWND>& windows, const std::string& path) {
+    RECT area = {};
+    for (const HWND window : windows) {
+        RECT bounds;
+        if (!GetWindowRect(window, &bounds)) return false;
+        UnionRect(&area, &area, &bounds);
+    }
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    const ScopedMemoryDc memory(CreateCompatibleDC(nullptr));
+    if (!memory) return false;
 
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -56,11 +61,21 @@ bool saveWindowPng(HWND window, const std::string& path) {
     const ScopedGdiObject bitmap(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap) return false;
     const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
-    const bool copied = BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+    bool copied = true;
+    for (const HWND window : windows) {
+        RECT bounds;
+        GetWindowRect(window, &bounds);
+        const WindowDc source(window);
+        copied = copied && source.get() &&
+                 BitBlt(memory.get(), bounds.left - area.left, bounds.top - area.top, bounds.right - bounds.left,
+                        bounds.bottom - bounds.top, source.get(), 0, 0, SRCCOPY);
+    }
     SelectObject(memory.get(), previous);
     GdiFlush();
     return copied && writeFile(path, encodePng(width, height, packedRgb(static_cast<const uint8_t*>(bits), width, height)));
 }
+
+bool saveWindowPng(HWND window, const std::string& path) { return saveWindowsPng({window}, path); }
 
 std::string screenshotPath(const std::string& name) {
     const std::string folder = testProgramFolder() + "\\screenshots";

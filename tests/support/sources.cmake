@@ -1,6 +1,7 @@
 list(APPEND WIN32_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/DialogDriver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DialogDriver_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DragSource.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluginHarness.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PngWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProcessMemory.cpp

@@ -12,6 +12,14 @@
 #include "ui/DialogHelpers.h"
 #include "ui/LinkPropertiesDialog.h"
 #include "ui/OtherSettingsDialog.h"
+#include "ui/SettingsDialog.h"
+#include "StandInHost.h"
+#include "common/HostApi.h"
+#include "common/RunState.h"
+#include "plugin/RetrievalWorker.h"
+#include "resources/SettingsDialog_rc.h"
+#include "support/Screenshot.h"
+#include "support/TestServer.h"
 
 namespace {
 
@@ -106,12 +114,46 @@ std::vector<std::wstring> layoutFaults(HWND dialog) {
     return faults;
 }
 
-class DialogLayout : public DialogTest {};
+class DialogLayout : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        // Two mailboxes of the client for the settings dialog to list.
+        const std::string data = folder.file("data");
+        for (const char* name : {"Feeds", "Home"}) {
+            const std::string mailbox = data + "\\" + std::string(name, 4) + "0001.mb";
+            CreateDirectoryA(data.c_str(), nullptr);
+            CreateDirectoryA(mailbox.c_str(), nullptr);
+            writeFile(mailbox + "\\Mailbox.ini", std::string("[Account]\r\nName=") + name + "\r\n");
+        }
+        standin::HostOptions options;
+        options.dataFolder = data;
+        standin::configure(options);
+        ASSERT_TRUE(bindHostApi());
+        pluginSettings.Mailbox = L"Feeds";
+        pluginSettings.ScheduleType = ScheduleEveryInterval;
+        pluginSettings.Interval = 30;
+    }
+    void TearDown() override {
+        waitForWorkerEnd();
+        DialogTest::TearDown();
+    }
+};
+
+INT_PTR settingsDialog(HWND owner) { return SettingsDialog(owner, requestRetrieval); }
+
+// Links of every type, retrieved and never retrieved, one left out of retrieve-all runs.
+std::vector<LinkEntry> sampleLinks(const std::wstring& hangingUrl) {
+    return {{1, L"http://blog.example.com/feed/rss2.xml", L"示例博客 - 每日新闻", HtmlNormal, SubjectWithSender, 1700000000},
+            {1, L"http://news.example.org/index.rdf", L"技术笔记", HtmlBreakLines, SenderOnly, 0},
+            {0, L"http://photos.example.net/rss", L"山歩き日記", HtmlPrefetchLink, SubjectOnly, 1701234567},
+            {1, hangingUrl, L"慢速服务器", HtmlNormal, SubjectWithSender, 0}};
+}
 
 TEST_F(DialogLayout, NoTextIsCutOffAndNoControlOverlapsAnother) {
     editLink = {1, L"http://blog.example.com/feed/rss2.xml", L"示例博客 - 每日新闻", HtmlNormal, SubjectWithSender,
                 1700000000};
-    pluginSettings.links.resize(3);
+    pluginSettings.links = sampleLinks(L"http://127.0.0.1:1/");
     const struct {
         const char* name;
         INT_PTR (*dialog)(HWND);
@@ -121,6 +163,7 @@ TEST_F(DialogLayout, NoTextIsCutOffAndNoControlOverlapsAnother) {
         {"other-settings", OtherSettingsDialog, L"Feedwick其它设置"},
         {"bulk-edit", BulkEditDialog, L"Feedwick统一编辑"},
         {"about", AboutDialog, L"Feedwick版本信息"},
+        {"settings", settingsDialog, L"Feedwick设置"},
     };
     for (const auto& d : dialogs) {
         std::vector<std::wstring> faults;
@@ -131,6 +174,48 @@ TEST_F(DialogLayout, NoTextIsCutOffAndNoControlOverlapsAnother) {
         });
         EXPECT_EQ(faults, std::vector<std::wstring>{}) << d.name;
     }
+}
+
+HWND visiblePopupMenu() {
+    for (HWND window = FindWindowW(L"#32768", nullptr); window; window = FindWindowExW(nullptr, window, L"#32768", nullptr)) {
+        if (IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+TEST_F(DialogLayout, SettingsDialogWithItsPopupMenuAndRetrieving) {
+    TestServer server;
+    pluginSettings.TimeoutC = 30;
+    pluginSettings.links = sampleLinks(server.url("/feed.xml?hang=1"));
+    drive(settingsDialog, L"Feedwick设置", [&](DialogDriver& driver, HWND dialog) {
+        const HWND list = GetDlgItem(dialog, IDC_LINK_LIST);
+        driver.onDialogThread([list] {
+            ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            RECT row = {};
+            ListView_GetItemRect(list, 0, &row, LVIR_LABEL);
+            POINT at = {row.left + 40, (row.top + row.bottom) / 2};
+            ClientToScreen(list, &at);
+            SetCursorPos(at.x, at.y);
+            UpdateWindow(list);
+        });
+        driver.onDialogThread([dialog, list] {
+            NMITEMACTIVATE click = {};
+            click.hdr = {list, IDC_LINK_LIST, static_cast<UINT>(NM_RCLICK)};
+            click.iItem = 0;
+            SendMessageW(dialog, WM_NOTIFY, IDC_LINK_LIST, reinterpret_cast<LPARAM>(&click));
+        });
+        HWND menu = nullptr;
+        for (int i = 0; i < 100 && !(menu = visiblePopupMenu()); ++i) Sleep(20);
+        ASSERT_TRUE(menu);
+        Sleep(200);  // the menu paints itself
+        EXPECT_TRUE(saveWindowsPng({dialog, menu}, screenshotPath("settings-menu")));
+        driver.onDialogThread([] { EndMenu(); });
+
+        driver.click(dialog, IDC_RETRIEVE);
+        for (int i = 0; i < 250 && server.requestLog().empty(); ++i) Sleep(20);
+        driver.screenshot(dialog, "settings-retrieving");
+        driver.click(dialog, IDCANCEL);
+    });
 }
 
 }  // namespace

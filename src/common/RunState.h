@@ -1,6 +1,6 @@
 #pragma once
-// Flags through which the client's user-interface thread and the retrieval thread learn
-// of each other. Atomic because both threads read and write them without a lock.
+// Flags through which the client's user-interface thread, the settings dialog and the
+// retrieval thread learn of each other. Atomic because the threads share them without a lock.
 #include <windows.h>
 
 #include <atomic>
@@ -19,9 +19,10 @@ struct RunState {
 
 extern RunState runState;
 
-// Callback of the client's stop command: asks the run to end and returns at once.
-void WINAPI requestStop(HWND window, int parameter);
-
 // Whether a run that began at `runStart` may still start a fetch or a delivery: its
 // `timeoutSeconds` budget ends once the current time reaches runStart + timeoutSeconds.
 bool runBudgetLeft(int32_t runStart, int32_t timeoutSeconds);
+
+// Posted by the worker to `notifyDialog` once a run has ended; wParam is the run's
+// `singleLinkIndex`. The dialog refreshes itself on its own thread.
+constexpr UINT kRunEndedMessage = WM_APP + 3;
