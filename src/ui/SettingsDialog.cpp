@@ -304,7 +304,8 @@ void retrieveSelectedLink(HWND dialog) {
 
 void command(HWND dialog, int id, int notification) {
     if (id == IDC_MAILBOX) {
-        if (notification == CBN_SELENDOK) enableApply(dialog);
+        // Arrow keys on the closed list change the choice without CBN_SELENDOK.
+        if (notification == CBN_SELENDOK || notification == CBN_SELCHANGE) enableApply(dialog);
         return;
     }
     if (id == IDC_INTERVAL) {

@@ -196,6 +196,7 @@ TEST_F(DialogLayout, SettingsDialogWithItsPopupMenuAndRetrieving) {
             POINT at = {row.left + 40, (row.top + row.bottom) / 2};
             ClientToScreen(list, &at);
             SetCursorPos(at.x, at.y);
+            SetFocus(list);  // as the right click itself would
             UpdateWindow(list);
         });
         driver.onDialogThread([dialog, list] {

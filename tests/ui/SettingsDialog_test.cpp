@@ -221,6 +221,32 @@ TEST_F(SettingsDialogTest, SelectsTheFirstMailboxThatBeginsWithTheStoredName) {
     }
 }
 
+TEST_F(SettingsDialogTest, StayingOnTopHidesTheClientWindowAndAMailboxChoiceEnablesApply) {
+    addMailbox("aaaa0001.mb", "Home");
+    addMailbox("aaaa0002.mb", "Work");
+    const HWND client = standin::createMainWindow(2, false).window;
+    ShowWindow(client, SW_SHOW);
+    pluginSettings.AlwaysTop = 1;
+    open([client](DialogDriver& driver, HWND dialog) {
+        const auto topmost = [dialog] { return (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+        EXPECT_FALSE(IsWindowVisible(client));
+        EXPECT_TRUE(topmost());
+        EXPECT_FALSE(driver.isEnabled(dialog, IDC_APPLY));
+        driver.setChecked(dialog, IDC_ALWAYS_TOP, false);
+        EXPECT_TRUE(IsWindowVisible(client));
+        EXPECT_FALSE(topmost());
+        EXPECT_TRUE(driver.isEnabled(dialog, IDC_APPLY));
+
+        driver.click(dialog, IDC_APPLY);
+        driver.selectComboItem(dialog, IDC_MAILBOX, L"Work");
+        EXPECT_TRUE(driver.isEnabled(dialog, IDC_APPLY));
+        driver.click(dialog, IDOK);
+    });
+    EXPECT_EQ(pluginSettings.AlwaysTop, 0);
+    EXPECT_EQ(pluginSettings.Mailbox, L"Work");
+    standin::destroyMainWindow();
+}
+
 TEST_F(SettingsDialogTest, ArrowsMoveTheSelectedLinkButNotPastTheEnds) {
     pluginSettings.links = links({L"A", L"B", L"C"});
     open([](DialogDriver& driver, HWND dialog) {
