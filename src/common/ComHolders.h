@@ -53,32 +53,23 @@ private:
     VARIANT value_;
 };
 
-// CoInitialize for the holder's lifetime. Only a successful initialisation is undone, so a
-// thread that already runs COM in another apartment model keeps it.
-class ComInitialization {
+// A thread's COM initialisation (`Initialize` CoInitialize or OleInitialize) for the holder's
+// lifetime. Only a successful initialisation is undone, so a thread that already runs COM in
+// another apartment model keeps it.
+template <HRESULT(WINAPI* Initialize)(LPVOID), void(WINAPI* Uninitialize)()>
+class ThreadInitialization {
 public:
-    ComInitialization() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComInitialization() {
-        if (initialized_) CoUninitialize();
+    ThreadInitialization() : initialized_(SUCCEEDED(Initialize(nullptr))) {}
+    ~ThreadInitialization() {
+        if (initialized_) Uninitialize();
     }
-    ComInitialization(const ComInitialization&) = delete;
-    ComInitialization& operator=(const ComInitialization&) = delete;
+    ThreadInitialization(const ThreadInitialization&) = delete;
+    ThreadInitialization& operator=(const ThreadInitialization&) = delete;
 
 private:
     bool initialized_;
 };
 
-// OleInitialize for the holder's lifetime: COM in a single-threaded apartment plus what OLE
-// drag and drop needs. Only a successful initialisation is undone.
-class OleInitialization {
-public:
-    OleInitialization() : initialized_(SUCCEEDED(OleInitialize(nullptr))) {}
-    ~OleInitialization() {
-        if (initialized_) OleUninitialize();
-    }
-    OleInitialization(const OleInitialization&) = delete;
-    OleInitialization& operator=(const OleInitialization&) = delete;
-
-private:
-    bool initialized_;
-};
+using ComInitialization = ThreadInitialization<CoInitialize, CoUninitialize>;
+// COM in a single-threaded apartment plus what OLE drag and drop needs.
+using OleInitialization = ThreadInitialization<OleInitialize, OleUninitialize>;

@@ -56,9 +56,9 @@ const ModeRadios kScheduleRadios = {kScheduleRadioList, std::size(kScheduleRadio
 
 // The controls a run started here keeps disabled; Cancel, About and Help stay usable.
 const std::initializer_list<int> kIdleOnlyControls = {
-    IDC_APPLY,      IDOK,         IDC_EDIT,         IDC_NEW,        IDC_BULK_EDIT,         IDC_ALWAYS_TOP,
-    IDC_MAILBOX,    IDC_SCHEDULE_OFF, IDC_SCHEDULE_AFTER_HOST, IDC_SCHEDULE_INTERVAL, IDC_INTERVAL,
-    IDC_INTERVAL_SPIN, IDC_LINK_LIST, IDC_MOVE_UP,   IDC_MOVE_DOWN,  IDC_DELETE,            IDC_OTHER_SETTINGS};
+    IDC_APPLY, IDOK, IDC_EDIT, IDC_NEW, IDC_BULK_EDIT, IDC_ALWAYS_TOP, IDC_MAILBOX,
+    IDC_SCHEDULE_OFF, IDC_SCHEDULE_AFTER_HOST, IDC_SCHEDULE_INTERVAL, IDC_INTERVAL, IDC_INTERVAL_SPIN,
+    IDC_LINK_LIST, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_DELETE, IDC_OTHER_SETTINGS};
 
 struct ButtonImage {
     int image;
@@ -456,10 +456,13 @@ bool handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
             answer(dialog, 0);
             return true;
         }
-        case WM_DRAWITEM:
-            drawOwnerDrawnButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlType != ODT_BUTTON) return false;
+            drawOwnerDrawnButton(item);
             answer(dialog, TRUE);
             return true;
+        }
         case MSG_URL_DROPPED:
             addDroppedLink(dialog, droppedUrl);
             answer(dialog, 1);
