@@ -306,11 +306,11 @@ TEST_F(SettingsDialogTest, CommandsThatRebuildTheListKeepTheCheckBoxesAsSet) {
         driver.click(dialog, IDC_NEW);
         const HWND link = driver.waitForDialog(kLinkCaption);
         EXPECT_EQ(runState.ready, 0);
-        driver.typeText(link, IDC_LINK_TITLE, L"新");
+        driver.typeText(link, IDC_LINK_TITLE, L"New");
         driver.typeText(link, IDC_LINK_URL, L"http://x/new");
         driver.click(link, IDOK);
         EXPECT_EQ(runState.ready, 1);
-        EXPECT_EQ(rows(driver, dialog).back(), (Row{true, L"新", L"http://x/new", kNever, L"D/N"}));
+        EXPECT_EQ(rows(driver, dialog).back(), (Row{true, L"New", L"http://x/new", kNever, L"D/N"}));
         EXPECT_EQ(selectedListRow(driver, dialog), 2);
         firstBoxCleared("New");
 
