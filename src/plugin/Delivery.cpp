@@ -30,7 +30,12 @@ std::optional<std::string> composeItemMail(FeedFetcher& fetcher, const FeedItem&
     const bool prefetch = item.htmlMode == HtmlPrefetchLink;
     const bool pageFetched = prefetch && prefetchLinkedPage(fetcher, item.link, page, &runState.stopRequested);
     if (prefetch && !pageFetched && runState.stopRequested) return std::nullopt;
+    return itemMailText(item, pageFetched ? &page : nullptr);
+}
 
+}  // namespace
+
+std::string itemMailText(const FeedItem& item, const LinkedPage* page) {
     const std::string sender = toUtf8(item.sender);
     const std::string subject = toUtf8(item.subject);
     const std::string link = toUtf8(item.link);
@@ -42,13 +47,13 @@ std::optional<std::string> composeItemMail(FeedFetcher& fetcher, const FeedItem&
     parts.link = link;
     parts.body = body;
     parts.htmlMode = item.htmlMode;
-    parts.pageFetched = pageFetched;
-    parts.page = page.bytes;
-    parts.pageCharset = page.charset;
+    parts.pageFetched = page != nullptr;
+    if (page) {
+        parts.page = page->bytes;
+        parts.pageCharset = page->charset;
+    }
     return composeMailText(parts);
 }
-
-}  // namespace
 
 bool deliverItems(FeedFetcher& fetcher, const std::wstring& inboxFolderId, int32_t runStart) {
     const std::string folder = toAnsi(inboxFolderId);

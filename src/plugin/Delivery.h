@@ -4,6 +4,12 @@
 #include <string>
 
 class FeedFetcher;
+struct FeedItem;
+struct LinkedPage;
+
+// The mail of one item. `page` is the prefetched page of an item in prefetch mode, null when
+// it could not be fetched.
+std::string itemMailText(const FeedItem& item, const LinkedPage* page);
 
 // Composes and hands to the client each of the fetcher's items, in order, showing
 // "[i/n]" progress. False when it ended early: the run's `TimeoutS` budget, counted from
