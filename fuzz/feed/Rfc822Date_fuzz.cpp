@@ -3,10 +3,15 @@
 // date before 2038 with a zone of -99:59 can give; a NUL ends the text; and the first six
 // bytes, read as a time and a zone offset, make a date text through formatRfc822Date that
 // parses back to that time (to 1 before 1970, to the 2038 clamp less the zone after it; zones of 1 to 29
-// minutes are read as hours and left out).
+// minutes are read as hours and left out); and the first eight bytes, read as date and time
+// fields (days 0 to 33 of any month, seconds 0 to 61) and a zone, make a date text that reads
+// as timegm reads its fields when the day exists and the second is at most 60 (a leap
+// second), and fails otherwise.
 #include <cstddef>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "common/DateText.h"
@@ -45,11 +50,54 @@ void checkFormattedDateReadsBack(const uint8_t* data) {
     FUZZ_CHECK(ParseRfc822Date(text.view()) == expected, text.view());
 }
 
+// Whether the calendar has the day: timegm carries a day it lacks into the next month.
+bool isRealDay(int year, int month, int day) {
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    const std::time_t time = timegm(&fields);
+    std::tm back{};
+    gmtime_r(&time, &back);
+    return back.tm_mon == month - 1 && back.tm_mday == day;
+}
+
+void checkDateFieldsReadAsTheCalendar(const uint8_t* data) {
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const struct {
+        const char* text;
+        int32_t offsetMinutes;
+    } kZones[] = {{"GMT", 0}, {"CEST", 120}, {"NZDT", 780}, {"-0330", -210}};
+    const int day = data[0] % 34, month = data[1] % 12 + 1, year = 1960 + data[2] % 90;
+    const int hour = data[3] % 24, minute = data[4] % 60, second = data[5] % 62;
+    const auto& zone = kZones[data[6] % 4];
+    char formatted[64];
+    std::snprintf(formatted, sizeof formatted, "Mon, %02d %s %04d %02d:%02d:%02d %s", day, kMonths[month - 1], year,
+                  hour, minute, second, zone.text);
+    int64_t expected = 0;
+    if (day >= 1 && isRealDay(year, month, day) && second <= 60) {
+        std::tm fields{};
+        fields.tm_year = year >= 2038 ? 137 : year - 1900;
+        fields.tm_mon = year >= 2038 ? 11 : month - 1;
+        fields.tm_mday = year >= 2038 ? 1 : day;
+        if (year < 2038) {
+            fields.tm_hour = hour;
+            fields.tm_min = minute;
+            fields.tm_sec = second;
+        }
+        expected = std::max<int64_t>(int64_t{timegm(&fields)} - int64_t{60} * zone.offsetMinutes, 1);
+    }
+    const ExactCopy text{std::string_view(formatted)};
+    FUZZ_CHECK(ParseRfc822Date(text.view()) == expected, text.view());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ExactCopy text(std::string_view(reinterpret_cast<const char*>(data), size));
     checkRange(text.view());
     if (size >= 6) checkFormattedDateReadsBack(data);
+    if (size >= 7) checkDateFieldsReadAsTheCalendar(data);
     return 0;
 }

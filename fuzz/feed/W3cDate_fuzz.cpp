@@ -3,7 +3,11 @@
 // of 1970 to 2038; a NUL ends the text; and the first six bytes, read as a time and a zone
 // offset, make a date-time with that zone ("Z" for 0, else "+hh:mm"/"-hh:mm", with or without
 // seconds and a fraction) that parses back to that time, and a zone-less date or date and
-// minute that parses as local time.
+// minute that parses as local time; and the first seven bytes, read as date and time fields
+// (months 0 to 13, days 0 to 32, hours 0 to 25, minutes 0 to 60, seconds 0 to 61), a "T" or
+// a blank between date and time, and a zone, make a text that reads as timegm reads its
+// fields when the calendar has the day and the clock the time (a second 60 is a leap second,
+// 24:00:00 the end of the day), and as -1 otherwise.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -83,6 +87,50 @@ void checkZonelessDateReadsAsLocalTime(const uint8_t* data) {
     FUZZ_CHECK(ParseW3cDate(text.view()) == (expected < 0 ? -1 : expected), formatted);
 }
 
+bool isRealDay(int year, int month, int day) {
+    if (month < 1 || month > 12 || day < 1) return false;
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    const std::time_t time = timegm(&fields);
+    std::tm back{};
+    gmtime_r(&time, &back);
+    return back.tm_mon == month - 1 && back.tm_mday == day;
+}
+
+void checkDateFieldsReadAsTheCalendar(const uint8_t* data) {
+    static const struct {
+        const char* text;
+        int32_t offsetMinutes;
+    } kZones[] = {{"Z", 0}, {"+09:00", 540}, {"-05:30", -330}, {" CEST", 120}};
+    const int year = 1965 + data[0] % 80, month = data[1] % 14, day = data[2] % 33;
+    const int hour = data[3] % 26, minute = data[4] % 61;
+    const bool withSeconds = data[6] & 1;
+    const int second = withSeconds ? data[5] % 62 : 0;
+    const auto& zone = kZones[(data[6] >> 2) % 4];
+    char formatted[64];
+    int length = std::snprintf(formatted, sizeof formatted, "%04d-%02d-%02d%c%02d:%02d", year, month, day,
+                               (data[6] & 2) ? ' ' : 'T', hour, minute);
+    if (withSeconds) length += std::snprintf(formatted + length, sizeof formatted - length, ":%02d", second);
+    std::snprintf(formatted + length, sizeof formatted - length, "%s", zone.text);
+    const bool realTime = (hour <= 23 && minute <= 59 && second <= 60) || (hour == 24 && minute == 0 && second == 0);
+    int64_t expected = -1;
+    if (isRealDay(year, month, day) && realTime) {
+        std::tm fields{};
+        fields.tm_year = year - 1900;
+        fields.tm_mon = month - 1;
+        fields.tm_mday = day;
+        fields.tm_hour = hour;
+        fields.tm_min = minute;
+        fields.tm_sec = second;
+        const int64_t seconds = int64_t{timegm(&fields)} - int64_t{60} * zone.offsetMinutes;
+        if (seconds >= 0 && seconds <= INT32_MAX) expected = seconds;
+    }
+    const ExactCopy text{std::string_view(formatted)};
+    FUZZ_CHECK(ParseW3cDate(text.view()) == expected, text.view());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -98,5 +146,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         checkFormattedDateReadsBack(data);
         checkZonelessDateReadsAsLocalTime(data);
     }
+    if (size >= 7) checkDateFieldsReadAsTheCalendar(data);
     return 0;
 }

@@ -12,12 +12,22 @@ constexpr std::string_view kMonthNames = "janfebmaraprmayjunjulaugsepoctnovdec";
 struct ZoneName {
     std::string_view name;
     int32_t offsetMinutes;
+    // The US names have always also named any word they begin ("ESTONIA" reads as EST); the
+    // others need the whole word, so that words they begin still count as UTC.
+    bool namesLongerWords;
 };
 
-// Compared as prefixes of the remaining text, first match first; other names count as UTC.
+// Compared as prefixes of the remaining text without case, first match first; no name begins
+// with an earlier one. Names not here count as UTC.
 constexpr ZoneName kZoneNames[] = {
-    {"UT", 0},     {"GMT", 0},    {"EST", -300}, {"EDT", -240}, {"CST", -360},
-    {"CDT", -300}, {"MST", -420}, {"MDT", -360}, {"PST", -480}, {"PDT", -420},
+    {"UT", 0, true},       {"GMT", 0, true},      {"EST", -300, true},   {"EDT", -240, true},
+    {"CST", -360, true},   {"CDT", -300, true},   {"MST", -420, true},   {"MDT", -360, true},
+    {"PST", -480, true},   {"PDT", -420, true},   {"WET", 0, false},     {"WEST", 60, false},
+    {"BST", 60, false},    {"CET", 60, false},    {"CEST", 120, false},  {"MET", 60, false},
+    {"MEST", 120, false},  {"EET", 120, false},   {"EEST", 180, false},  {"IST", 330, false},
+    {"HKT", 480, false},   {"SGT", 480, false},   {"AWST", 480, false},  {"JST", 540, false},
+    {"KST", 540, false},   {"ACST", 570, false},  {"AEST", 600, false},  {"AEDT", 660, false},
+    {"NZST", 720, false},  {"NZDT", 780, false},
 };
 
 constexpr int64_t kNumberLimit = 1000000000000;
@@ -92,10 +102,26 @@ int readMonth(Scanner& scanner) {
 
 bool isSpaceOrDash(char c) { return isSpace(c) || c == '-'; }
 
+bool isLeapYear(int64_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+// No 31 April, and 29 February only in leap years: a day that does not exist makes the date
+// unusable rather than a day of the next month.
+bool isCalendarDate(int64_t year, int64_t month, int64_t day) {
+    constexpr int kMonthLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1) return false;
+    return day <= kMonthLengths[month - 1] + (month == 2 && isLeapYear(year) ? 1 : 0);
+}
+
+// A second 60 is a leap second; like POSIX time it counts as the next minute's first.
+bool isTimeOfDay(int64_t hour, int64_t minute, int64_t second) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 60;
+}
+
 int32_t zoneNameOffset(std::string_view rest) {
     for (const ZoneName& zone : kZoneNames) {
-        Scanner scanner(rest);
-        if (scanner.startsWithNoCase(zone.name)) return zone.offsetMinutes;
+        const Scanner scanner(rest);
+        const bool wholeWord = !isLetter(scanner.peek(zone.name.size()));
+        if (scanner.startsWithNoCase(zone.name) && (zone.namesLongerWords || wholeWord)) return zone.offsetMinutes;
     }
     return 0;
 }
@@ -139,7 +165,7 @@ bool readTime(Scanner& scanner, int& hour, int& minute, int& second) {
     if (scanner.peek() == ':') {
         scanner.advance();
         s = scanner.readNumber();
-        if (s < 0 || s > 59) return false;
+        if (!isTimeOfDay(h, m, s)) return false;
     } else if (isSpace(scanner.peek())) {
         scanner.advance();
     } else {
@@ -150,11 +176,6 @@ bool readTime(Scanner& scanner, int& hour, int& minute, int& second) {
     minute = static_cast<int>(m);
     second = static_cast<int>(s);
     return true;
-}
-
-int64_t floorDivide(int64_t value, int64_t divisor) {
-    const int64_t quotient = value / divisor;
-    return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
 }
 
 // Fliegel and Van Flandern's Julian day less that of 1970-01-01, with truncating division.
@@ -173,11 +194,9 @@ int32_t asW3cResult(int64_t seconds) {
     return (seconds < 0 || seconds > std::numeric_limits<int32_t>::max()) ? -1 : static_cast<int32_t>(seconds);
 }
 
-// Fields out of their ranges carry over as mktime carries them.
+// An hour and minute that the zone took out of their ranges carry into the day.
 int32_t utcTime(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute, int64_t second) {
-    year += floorDivide(month - 1, 12);
-    month -= floorDivide(month - 1, 12) * 12;
-    return asW3cResult(secondsSince1970(daysSince1970(year, month, 1) + day - 1, hour, minute, second));
+    return asW3cResult(secondsSince1970(daysSince1970(year, month, day), hour, minute, second));
 }
 
 int32_t localStandardTime(int year, int month, int day, int hour, int minute, int second) {
@@ -193,7 +212,8 @@ int32_t localStandardTime(int year, int month, int day, int hour, int minute, in
 }
 
 // sscanf's reading of a format made of %d fields ('#'), literal characters and one %15s
-// ('$'); stops at the first mismatch as sscanf does. Returns the number of fields assigned.
+// ('$'), where '@' stands for "T" or a white-space character between date and time; stops at
+// the first mismatch as sscanf does. Returns the number of fields assigned.
 // Numbers are held to a range in which the calendar arithmetic cannot overflow.
 int scanFields(std::string_view text, std::string_view layout, std::initializer_list<int*> numbers,
                std::string_view& word) {
@@ -215,6 +235,9 @@ int scanFields(std::string_view text, std::string_view layout, std::initializer_
             if (length == 0) break;
             word = rest.substr(0, length);
             ++assigned;
+        } else if (c == '@') {
+            if (scanner.peek() != 'T' && !isSpace(scanner.peek())) break;
+            scanner.advance();
         } else {
             if (scanner.atEnd() || scanner.peek() != c) break;
             scanner.advance();
@@ -248,7 +271,7 @@ int32_t ParseRfc822Date(std::string_view text) {
     int64_t year = scanner.readNumber();
     if (year >= 0 && year <= 49) year += 2000;
     if (year >= 50 && year <= 99) year += 1900;
-    if (year < 1900 || year > 2500) return 0;
+    if (year < 1900 || year > 2500 || !isCalendarDate(year, month, day)) return 0;
 
     int hour = 0, minute = 0, second = 0;
     if (!scanner.atEnd() && !readTime(scanner, hour, minute, second)) return 0;
@@ -263,11 +286,14 @@ int32_t ParseRfc822Date(std::string_view text) {
 int32_t ParseW3cDate(std::string_view text) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     std::string_view zone;
-    if (scanFields(text, "#-#-#T#:#:#$", {&year, &month, &day, &hour, &minute, &second}, zone) != 7) {
-        scanFields(text, "#-#-#T#:#$", {&year, &month, &day, &hour, &minute}, zone);
+    if (scanFields(text, "#-#-#@#:#:#$", {&year, &month, &day, &hour, &minute, &second}, zone) != 7) {
+        scanFields(text, "#-#-#@#:#$", {&year, &month, &day, &hour, &minute}, zone);
         second = 0;
     }
     if (year == 1) year = 1970;
+    // 24:00 is the end of the day, the next day's midnight.
+    const bool endOfDay = hour == 24 && minute == 0 && second == 0;
+    if (!isCalendarDate(year, month, day) || !(endOfDay || isTimeOfDay(hour, minute, second))) return -1;
     if (zone.empty()) return localStandardTime(year, month, day, hour, minute, second);
 
     if (zone.front() == '.') {  // fractions of a second
@@ -275,7 +301,9 @@ int32_t ParseW3cDate(std::string_view text) {
         while (!zone.empty() && isDigit(zone.front())) zone.remove_prefix(1);
     }
     int64_t zoneHours = 0, zoneMinutes = 0;
-    if (zone.empty() || zone.front() != 'Z') {
+    if (!zone.empty() && isLetter(zone.front())) {
+        zoneMinutes = zoneNameOffset(zone);  // "Z" among the names that count as UTC
+    } else {
         int hours = 0, minutes = 0;
         std::string_view unused;
         scanFields(zone, "#:#", {&hours, &minutes}, unused);

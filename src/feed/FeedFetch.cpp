@@ -19,7 +19,8 @@ bool FeedFetcher::Fetch(const std::wstring& url, int32_t lastRetrieved, int32_t 
             case HttpGetResult::NotModified: return true;
             case HttpGetResult::Received: break;
         }
-        return ReadFeedBody(std::move(response.body), response.contentType, lastRetrieved, htmlMode, senderMode);
+        return ReadFeedBody(std::move(response.body), response.contentType, url, lastRetrieved, htmlMode,
+                            senderMode);
     } catch (const std::bad_alloc&) {
         return false;
     }

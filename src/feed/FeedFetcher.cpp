@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/TextConversion.h"
+#include "common/UrlResolution.h"
 #include "feed/DateParsing.h"
 #include "feed/FetchError.h"
 #include "feed/ResponseBody.h"
@@ -14,12 +15,31 @@ namespace {
 
 bool contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
-// pubDate when the item has one, dc:date otherwise; an unparseable pubDate gives 0 and an
-// item without a usable date a negative value, so that neither is ever new.
+// pubDate when the item has one that reads as an RFC 822 or a W3C date, dc:date otherwise.
+// An item without a usable date is never new: a pubDate that nothing reads gives 0, no date
+// at all a negative value.
 int32_t itemDate(IXMLDOMElement* item) {
     const std::string pubDate = toAnsi(ChildText(item, L"pubDate"));
-    if (!pubDate.empty()) return ParseRfc822Date(pubDate);
-    return ParseW3cDate(toAnsi(ChildText(item, L"dc:date")));
+    if (pubDate.empty()) return ParseW3cDate(toAnsi(ChildText(item, L"dc:date")));
+    if (const int32_t date = ParseRfc822Date(pubDate); date != 0) return date;
+    if (const int32_t date = ParseW3cDate(pubDate); date >= 0) return date;
+    const int32_t dcDate = ParseW3cDate(toAnsi(ChildText(item, L"dc:date")));
+    return dcDate >= 0 ? dcDate : 0;
+}
+
+// The base URL inside `element`: its xml:base resolved against the one around it.
+std::wstring baseWithin(IXMLDOMElement* element, const std::wstring& outerBase) {
+    const std::wstring xmlBase = AttributeText(element, L"xml:base");
+    return xmlBase.empty() ? outerBase : resolveUrl(outerBase, xmlBase);
+}
+
+// A relative link resolves against the item's base and the link element's own xml:base.
+std::wstring itemLink(IXMLDOMElement* item, const std::wstring& base) {
+    const XmlElement link = FindChild(item, L"link");
+    if (!link) return {};
+    const std::wstring text = ElementText(link.Get());
+    if (text.empty()) return text;
+    return resolveUrl(baseWithin(link.Get(), baseWithin(item, base)), text);
 }
 
 }  // namespace
@@ -33,10 +53,10 @@ FeedKind DetectFeedKind(IXMLDOMElement* root) {
     return FeedKind::None;
 }
 
-bool FeedFetcher::ReadFeedBody(std::string body, const std::wstring& contentType, int32_t lastRetrieved,
-                               int32_t htmlMode, int32_t senderMode) {
+bool FeedFetcher::ReadFeedBody(std::string body, const std::wstring& contentType, const std::wstring& documentUrl,
+                               int32_t lastRetrieved, int32_t htmlMode, int32_t senderMode) {
     lastError.clear();
-    const ItemRules rules{lastRetrieved, htmlMode, senderMode};
+    const ItemRules rules{documentUrl, lastRetrieved, htmlMode, senderMode};
     try {
         std::wstring text = DecodeResponseBody(body, contentType);
         std::string().swap(body);
@@ -71,14 +91,16 @@ void FeedFetcher::readChannel(IXMLDOMElement* root, const wchar_t* fallbackAutho
     feedLink = ChildText(channel.Get(), L"link");
     if (!channel) return;
     const std::wstring fallbackAuthor = ChildText(channel.Get(), fallbackAuthorName);
+    const std::wstring base = baseWithin(channel.Get(), baseWithin(root, rules.documentUrl));
     ForEachChildElement(channel.Get(), [&](IXMLDOMElement* child, const std::wstring& tagName) {
-        if (tagName == L"item") readItem(child, fallbackAuthor, rules);
+        if (tagName == L"item") readItem(child, fallbackAuthor, base, rules);
     });
 }
 
-// Items stand beside the channel here; each channel met sets what the items after it use,
-// and without one the previous document's title stays.
+// Items stand beside the channel here, so the channel's xml:base is not theirs; each channel
+// met sets what the items after it use, and without one the previous document's title stays.
 void FeedFetcher::ReadRdf(IXMLDOMElement* root, const ItemRules& rules) {
+    const std::wstring base = baseWithin(root, rules.documentUrl);
     std::wstring fallbackAuthor;
     ForEachChildElement(root, [&](IXMLDOMElement* child, const std::wstring& tagName) {
         if (tagName == L"channel") {
@@ -86,25 +108,26 @@ void FeedFetcher::ReadRdf(IXMLDOMElement* root, const ItemRules& rules) {
             feedTitle = ChildText(child, L"title");
             feedLink = ChildText(child, L"link");
         } else if (tagName == L"item") {
-            readItem(child, fallbackAuthor, rules);
+            readItem(child, fallbackAuthor, base, rules);
         }
     });
 }
 
-void FeedFetcher::readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const ItemRules& rules) {
+void FeedFetcher::readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const std::wstring& base,
+                           const ItemRules& rules) {
     const int32_t date = itemDate(item);
     if (date <= rules.lastRetrieved) return;
     std::wstring author = ChildText(item, L"dc:creator");
     if (author.empty()) author = fallbackAuthor;
-    std::wstring body = ChildText(item, L"content:encoded");
-    if (body.empty()) body = ChildText(item, L"description");
+    std::wstring body = ChildContent(item, L"content:encoded");
+    if (body.empty()) body = ChildContent(item, L"description");
 
     FeedItem feedItem;
     feedItem.date = date;
     feedItem.sender = MakeSender(author, rules.senderMode, feedTitle);
     feedItem.subject =
         MakeSubject(ChildText(item, L"title"), pluginSettings.SubjectPrefix, pluginSettings.SubjectPrefixText);
-    feedItem.link = ChildText(item, L"link");
+    feedItem.link = itemLink(item, base);
     feedItem.body = std::move(body);
     feedItem.htmlMode = rules.htmlMode;
     items.push_back(std::move(feedItem));

@@ -28,12 +28,13 @@ public:
     bool Fetch(const std::wstring& url, int32_t lastRetrieved, int32_t htmlMode, int32_t timeoutSeconds,
                int32_t senderMode, bool foreground);
 
-    // What Fetch does with a received body: decode, load, classify, read. False with
+    // What Fetch does with a received body: decode, load, classify, read. Relative item
+    // links resolve against `documentUrl` and the xml:base values inside. False with
     // `lastError` set when the body is not well-formed XML, false with it empty when the
     // root is no feed or a COM call failed; items read before a failure stay. The body is
     // freed once decoded, so Fetch moves it in.
-    bool ReadFeedBody(std::string body, const std::wstring& contentType, int32_t lastRetrieved,
-                      int32_t htmlMode, int32_t senderMode);
+    bool ReadFeedBody(std::string body, const std::wstring& contentType, const std::wstring& documentUrl,
+                      int32_t lastRetrieved, int32_t htmlMode, int32_t senderMode);
 
     std::wstring feedTitle;       // of the last document read
     std::wstring feedLink;        // of the last document read
@@ -42,6 +43,7 @@ public:
 
 private:
     struct ItemRules {
+        const std::wstring& documentUrl;
         int32_t lastRetrieved;
         int32_t htmlMode;
         int32_t senderMode;
@@ -52,7 +54,9 @@ private:
     void ReadRss2(IXMLDOMElement* root, const ItemRules& rules);
     void ReadRdf(IXMLDOMElement* root, const ItemRules& rules);
     void readChannel(IXMLDOMElement* root, const wchar_t* fallbackAuthorName, const ItemRules& rules);
-    void readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const ItemRules& rules);
+    // `base` is the URL that the item's parent makes of the document's address.
+    void readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const std::wstring& base,
+                  const ItemRules& rules);
 
     const std::atomic<int32_t>* stopRequested_;
     ComInitialization com_;  // for the fetcher's whole life

@@ -130,8 +130,26 @@ XmlElement FindChild(IXMLDOMElement* element, const std::wstring& name) {
 
 std::wstring ChildText(IXMLDOMElement* element, const std::wstring& name) {
     const XmlElement child = FindChild(element, name);
-    if (!child) return {};
+    return child ? ElementText(child.Get()) : std::wstring();
+}
+
+std::wstring ElementText(IXMLDOMElement* element) {
     ScopedBstr text;
-    checkResult(child->get_text(text.put()));
+    checkResult(element->get_text(text.put()));
     return bstrText(text.get());
+}
+
+std::wstring ChildContent(IXMLDOMElement* element, const std::wstring& name) {
+    const XmlElement child = FindChild(element, name);
+    if (!child) return {};
+    if (!firstChildElement(child.Get())) return ElementText(child.Get());
+    std::wstring markup;
+    ComPtr<IXMLDOMNode> node;
+    checkResult(child->get_firstChild(&node));
+    for (; node; node = nextSibling(node.Get())) {
+        ScopedBstr xml;
+        checkResult(node->get_xml(xml.put()));
+        markup += bstrText(xml.get());
+    }
+    return markup;
 }

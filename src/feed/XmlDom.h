@@ -37,3 +37,10 @@ XmlElement FindChild(IXMLDOMElement* element, const std::wstring& name);
 // The text of FindChild's element, as the DOM gives it (white space at its ends dropped);
 // empty when there is no such child.
 std::wstring ChildText(IXMLDOMElement* element, const std::wstring& name);
+
+// The element's text as the DOM gives it (white space at its ends dropped).
+std::wstring ElementText(IXMLDOMElement* element);
+
+// ChildText, except that a child holding elements gives the XML of its child nodes, so that
+// XHTML markup in a description stays markup; text in it stays escaped as HTML needs.
+std::wstring ChildContent(IXMLDOMElement* element, const std::wstring& name);

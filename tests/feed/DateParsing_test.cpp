@@ -22,7 +22,7 @@ TEST(DateParsing, Rfc822Dates) {
         {"UT", "Mon, 02 Jan 2006 15:04:05 UT", kMondayGmt},
         {"utc in lower case", "Mon, 02 Jan 2006 15:04:05 utc", kMondayGmt},
         {"military Z is not in the table", "Mon, 02 Jan 2006 15:04:05 Z", kMondayGmt},
-        {"unknown name counts as UTC", "Mon, 02 Jan 2006 15:04:05 JST", kMondayGmt},
+        {"unknown name counts as UTC", "Mon, 02 Jan 2006 15:04:05 XST", kMondayGmt},
         {"EST, two-digit year", "02 Jan 06 15:04:05 EST", kMondayGmt + 5 * 3600},
         {"zone name in lower case", "Mon, 02 Jan 2006 15:04:05 pdt", kMondayGmt + 7 * 3600},
         {"negative numeric zone", "Mon, 02 Jan 2006 15:04:05 -0500", kMondayGmt + 5 * 3600},
@@ -44,7 +44,12 @@ TEST(DateParsing, Rfc822Dates) {
         {"month before the day", "Mon, Jan 02 2006 15:04:05 GMT", kMondayGmt},
         {"day 32", "Mon, 32 Jan 2006", 0},
         {"day 0", "Mon, 0 Jan 2006", 0},
-        {"31 February runs into March", "31 Feb 2006", 1141344000},
+        {"31 February", "31 Feb 2006", 0},
+        {"31 April", "31 Apr 2006", 0},
+        {"29 February of a common year", "29 Feb 2006", 0},
+        {"29 February of a leap year", "29 Feb 2004", 1078012800},
+        {"29 February 2000", "29 Feb 2000", 951782400},
+        {"29 February 2100 is no leap day", "29 Feb 2100", 0},
         {"unknown month", "Mon, 02 Foo 2006", 0},
         {"month cut short", "Mon, 02 Ja", 0},
         {"dash inside the month", "Mon, 02 J-n 2006", 0},
@@ -60,7 +65,8 @@ TEST(DateParsing, Rfc822Dates) {
         {"zone pushes before 1970", "Thu, 01 Jan 1970 00:00:00 +0100", 1},
         {"hour 24", "Mon, 02 Jan 2006 24:00:00", 0},
         {"minute 60", "Mon, 02 Jan 2006 15:60:00", 0},
-        {"second 60", "Mon, 02 Jan 2006 15:04:60", 0},
+        {"leap second is the next minute", "Mon, 02 Jan 2006 15:04:60 GMT", kMondayGmt + 55},
+        {"second 61", "Mon, 02 Jan 2006 15:04:61 GMT", 0},
         {"no colon in the time", "Mon, 02 Jan 2006 15-04", 0},
         {"no blank before the time", "Mon, 02 Jan 2006x15:04:05", 0},
         {"trailing blank after the year", "Mon, 02 Jan 2006 ", 0},
@@ -70,6 +76,24 @@ TEST(DateParsing, Rfc822Dates) {
         {"NUL ends the text", std::string("Mon, 02 Jan 2006\0 15:04:05 +0900", 32), 1136160000},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseRfc822Date(c.text), c.expected) << c.name;
+}
+
+// Names other than the US ones need the whole word: words they only begin count as UTC.
+TEST(DateParsing, Rfc822ZoneNames) {
+    const struct {
+        const char* zone;
+        int32_t offsetMinutes;
+    } cases[] = {
+        {"CET", 60},    {"CEST", 120},  {"MET", 60},    {"MEST", 120},  {"EET", 120},   {"EEST", 180},
+        {"WET", 0},     {"WEST", 60},   {"BST", 60},    {"IST", 330},   {"JST", 540},   {"KST", 540},
+        {"HKT", 480},   {"SGT", 480},   {"AEST", 600},  {"AEDT", 660},  {"ACST", 570},  {"AWST", 480},
+        {"NZST", 720},  {"NZDT", 780},  {"cest", 120},  {"JST)", 540},  {"EST", -300},  {"MST", -420},
+        {"CETUS", 0},   {"ISTANBUL", 0}, {"ESTONIA", -300}, {"EESTI", 0},
+    };
+    for (const auto& c : cases) {
+        const std::string text = std::string("Mon, 02 Jan 2006 15:04:05 ") + c.zone;
+        EXPECT_EQ(ParseRfc822Date(text), kMondayGmt - 60 * c.offsetMinutes) << text;
+    }
 }
 
 TEST(DateParsing, Rfc822ReadsNoFurtherThanItsText) {
@@ -123,7 +147,26 @@ TEST(DateParsing, W3cDates) {
         {"zone without a colon, west", "2006-01-02T15:04:05-0530", kMondayGmt + 5 * 3600 + 1800},
         {"lower-case t reads the date alone", "2006-01-02t15:04:05Z", 1136127600},
         {"year 1 is 1970", "0001-01-02T03:04:05Z", 97445},
-        {"month 13 carries into the next year", "2006-13-01T00:00:00Z", 1167609600},
+        {"blank for the T", "2006-01-02 15:04:05+09:00", 1136181845},
+        {"blank for the T, blank before the zone", "2006-01-02 15:04:05 +0900", 1136181845},
+        {"blank for the T, UTC", "2006-01-02 06:04:05Z", 1136181845},
+        {"blank for the T, to the minute is local", "2005-01-02 03:04", 1104602640},
+        {"zone name", "2006-01-02 15:04:05 JST", 1136181845},
+        {"zone name after a fraction", "2006-01-02T07:04:05.5CET", 1136181845},
+        {"unknown zone name counts as UTC", "2006-01-02T15:04:05CETUS", kMondayGmt},
+        {"29 February of a leap year", "2004-02-29T00:00:00Z", 1078012800},
+        {"29 February of a common year", "2006-02-29T00:00:00Z", -1},
+        {"31 April", "2006-04-31", -1},
+        {"month 13", "2006-13-01T00:00:00Z", -1},
+        {"month 0", "2006-00-10", -1},
+        {"day 0", "2006-01-00", -1},
+        {"no day", "2006-01", -1},
+        {"hour 25", "2006-01-02T25:00:00Z", -1},
+        {"minute 60", "2006-01-02T15:60:00Z", -1},
+        {"leap second is the next minute", "2006-01-02T15:04:60Z", kMondayGmt + 55},
+        {"second 61", "2006-01-02T15:04:61Z", -1},
+        {"24:00 ends the day", "2006-01-01T24:00:00Z", 1136160000},
+        {"past 24:00", "2006-01-01T24:00:01Z", -1},
         {"last 32-bit second", "2038-01-19T03:14:07Z", 2147483647},
         {"past 32 bits", "2038-01-19T03:14:08Z", -1},
         {"before 1970", "1969-12-31T23:59:59Z", -1},

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "settings/Settings.h"
+#include "support/FeedDocuments.h"
 #include "support/TestServer.h"
 
 namespace {
@@ -29,7 +30,7 @@ protected:
     // A fetcher holding the items and title of an earlier link.
     static void readEarlierLink(FeedFetcher& fetcher) {
         ASSERT_TRUE(fetcher.Fetch(server->url("/rss20.xml"), 0, HtmlNormal, 5, SubjectWithSender, false));
-        ASSERT_EQ(fetcher.items.size(), 4u);
+        ASSERT_EQ(fetcher.items.size(), 5u);
     }
 
     static TestServer* server;
@@ -47,7 +48,7 @@ TEST_F(FeedFetch, AnswersBecomeResults) {
         std::wstring feedTitle;  // empty: the earlier link's stays
         bool explained;
     } cases[] = {
-        {"feed", "/rss20.xml?type=text%2Fxml", kLastRetrieved, true, 4, L"中文博客", false},
+        {"feed", "/rss20.xml?type=text%2Fxml", kLastRetrieved, true, 5, L"中文博客", false},
         {"Shift_JIS with charset", "/sjis.xml?type=text%2Fxml%3B%20charset%3DShift_JIS", 0, true, 1,
          L"日本語の表示テスト", false},
         {"not modified", "/rss20.xml?ims304=1", kLastRetrieved, true, 0, L"", false},
@@ -63,7 +64,7 @@ TEST_F(FeedFetch, AnswersBecomeResults) {
         fetcher.lastError = L"stale";
         const std::wstring url = c.pathAndQuery ? server->url(c.pathAndQuery) : L"http://127.0.0.1:1/feed.xml";
         EXPECT_EQ(fetcher.Fetch(url, c.lastRetrieved, HtmlNormal, 5, SubjectWithSender, false), c.result) << c.name;
-        EXPECT_EQ(fetcher.items.size(), 4u + c.newItems) << c.name;
+        EXPECT_EQ(fetcher.items.size(), 5u + c.newItems) << c.name;
         EXPECT_EQ(fetcher.feedTitle, c.feedTitle.empty() ? L"earlier" : c.feedTitle) << c.name;
         EXPECT_TRUE(c.explained ? std::regex_match(fetcher.lastError, kLoadError) : fetcher.lastError.empty())
             << c.name << ": " << fetcher.lastError;
@@ -93,9 +94,18 @@ TEST_F(FeedFetch, TimeOutAndStopEndABackgroundFetch) {
             << c.name;
         stopper.join();
         EXPECT_LE(GetTickCount64() - start, c.maxMs) << c.name;
-        EXPECT_EQ(fetcher.items.size(), 4u) << c.name;
+        EXPECT_EQ(fetcher.items.size(), 5u) << c.name;
         EXPECT_EQ(fetcher.feedTitle, L"中文博客") << c.name;
     }
+}
+
+// The address fetched is the base of the feed's relative links.
+TEST_F(FeedFetch, RelativeLinksResolveAgainstTheFeedAddress) {
+    server->writeFile("relative.xml", rss2("Relative", item("One", "posts/1.html", "Mon, 02 Jan 2006", "x")));
+    FeedFetcher fetcher;
+    ASSERT_TRUE(fetcher.Fetch(server->url("/relative.xml?type=text%2Fxml"), 0, HtmlNormal, 5, SenderOnly, false));
+    ASSERT_EQ(fetcher.items.size(), 1u);
+    EXPECT_EQ(fetcher.items[0].link, server->url("/posts/1.html"));
 }
 
 // Dialog checks run in the foreground: they ignore the run's stop flag and give the

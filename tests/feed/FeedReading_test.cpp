@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
 #include <thread>
 
+#include "common/TextConversion.h"
 #include "settings/Settings.h"
+#include "support/FeedDocuments.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -45,14 +48,15 @@ class FeedReading : public ::testing::Test {
 protected:
     void SetUp() override { pluginSettings = PluginSettings{}; }
     bool read(const std::string& body, int32_t lastRetrieved = 0, int32_t senderMode = SubjectWithSender,
-              const std::wstring& contentType = L"text/xml") {
-        return fetcher.ReadFeedBody(body, contentType, lastRetrieved, HtmlNormal, senderMode);
+              const std::wstring& contentType = L"text/xml", const std::wstring& documentUrl = L"") {
+        return fetcher.ReadFeedBody(body, contentType, documentUrl, lastRetrieved, HtmlNormal, senderMode);
     }
     FeedFetcher fetcher;
 };
 
 TEST_F(FeedReading, Rss091Document) {
-    ASSERT_TRUE(fetcher.ReadFeedBody(feedFile("rss091.xml"), L"text/xml", 0, HtmlPrefetchLink, SubjectWithSender));
+    ASSERT_TRUE(fetcher.ReadFeedBody(feedFile("rss091.xml"), L"text/xml", L"http://old.example.com/rss.xml", 0,
+                                     HtmlPrefetchLink, SubjectWithSender));
     EXPECT_EQ(fetcher.feedTitle, L"Old Style News");
     EXPECT_EQ(fetcher.feedLink, L"http://old.example.com/");
     ASSERT_EQ(fetcher.items.size(), 2u);
@@ -75,8 +79,8 @@ TEST_F(FeedReading, Rss20Document) {
     ASSERT_TRUE(read(feedFile("rss20.xml")));
     EXPECT_EQ(fetcher.feedTitle, L"中文博客");
     EXPECT_EQ(fetcher.feedLink, L"http://blog.example.cn/");
-    // Skipped: an unparseable pubDate (its dc:date is not consulted), no date, a prefixed item.
-    ASSERT_EQ(fetcher.items.size(), 4u);
+    // Skipped: no date, a prefixed item.
+    ASSERT_EQ(fetcher.items.size(), 5u);
     const int32_t first = kJanuary2 + 3600;  // +0800
     expectItem(fetcher.items[0], first, L"中文博客 [李明]", L"[Blog] 内容优先", L"http://blog.example.cn/1",
                L"<p>全文 &amp; 图片</p>", HtmlNormal);
@@ -84,7 +88,9 @@ TEST_F(FeedReading, Rss20Document) {
                L"只有摘要", HtmlNormal);
     expectItem(fetcher.items[2], first + 2 * kDay, L"中文博客 [王编辑]", L"[Blog] dc:date instead",
                L"http://blog.example.cn/3", L"", HtmlNormal);
-    expectItem(fetcher.items[3], first + 4 * kDay, L"中文博客 [王编辑]", L"[Blog] Last", L"http://blog.example.cn/7",
+    expectItem(fetcher.items[3], first + 3 * kDay, L"中文博客 [王编辑]", L"[Blog] Unparseable pubDate", L"", L"",
+               HtmlNormal);
+    expectItem(fetcher.items[4], first + 4 * kDay, L"中文博客 [王编辑]", L"[Blog] Last", L"http://blog.example.cn/7",
                L"末尾", HtmlNormal);
 }
 
@@ -147,7 +153,7 @@ TEST_F(FeedReading, JapaneseBodiesByTheirCharset) {
     };
     for (const auto& c : cases) {
         FeedFetcher japanese;
-        ASSERT_TRUE(japanese.ReadFeedBody(feedFile(c.file), c.contentType, 0, HtmlNormal, SubjectWithSender))
+        ASSERT_TRUE(japanese.ReadFeedBody(feedFile(c.file), c.contentType, L"", 0, HtmlNormal, SubjectWithSender))
             << c.file << " " << japanese.lastError;
         EXPECT_EQ(japanese.feedTitle, L"日本語の表示テスト") << c.file;
         ASSERT_EQ(japanese.items.size(), 1u) << c.file;
@@ -179,6 +185,113 @@ TEST_F(FeedReading, OnlyItemsAfterTheLastRetrieval) {
         fetcher.items.clear();
         ASSERT_TRUE(read(feed, c.lastRetrieved));
         EXPECT_EQ(subjects(fetcher), c.expected) << c.lastRetrieved;
+    }
+}
+
+// pubDate in the forms people write; an item that nothing dates is never new.
+TEST_F(FeedReading, ItemDatesAsPeopleWriteThem) {
+    const struct {
+        const char* name;
+        std::string pubDate, dcDate;
+        int32_t expected;  // 0: not delivered
+    } cases[] = {
+        {"RFC 822 pubDate before dc:date", "Mon, 02 Jan 2006 15:04:05 +0900", "2007-01-01T00:00:00Z", kJanuary2},
+        {"zone name", "Mon, 02 Jan 2006 15:04:05 JST", "", kJanuary2},
+        {"W3C pubDate", "2006-01-02T15:04:05+09:00", "", kJanuary2},
+        {"blank for the T", "2006-01-02 06:04:05Z", "", kJanuary2},
+        {"unparseable pubDate, dc:date", "sometime last week", "2006-01-02T15:04:05+09:00", kJanuary2},
+        {"impossible pubDate, dc:date", "Tue, 29 Feb 2006 00:00:00 GMT", "2006-01-02T15:04:05+09:00", kJanuary2},
+        {"unparseable pubDate alone", "sometime last week", "", 0},
+        {"nothing usable", "sometime last week", "someday", 0},
+    };
+    std::string items;
+    for (const auto& c : cases) {
+        items += std::string("<item><title>") + c.name + "</title><pubDate>" + c.pubDate + "</pubDate>";
+        if (!c.dcDate.empty()) items += "<dc:date>" + c.dcDate + "</dc:date>";
+        items += "</item>";
+    }
+    pluginSettings.SubjectPrefix = 0;
+    ASSERT_TRUE(read(rss2("Dates", items)));
+    std::map<std::wstring, int32_t> dates;
+    for (const FeedItem& item : fetcher.items) dates[item.subject] = item.date;
+    for (const auto& c : cases) {
+        const auto found = dates.find(toWide(c.name));
+        EXPECT_EQ(found == dates.end() ? 0 : found->second, c.expected) << c.name;
+    }
+}
+
+// A new item with a link, with attributes on the item and on the link element.
+std::string linkedItem(const std::string& link, const std::string& itemAttributes = "",
+                       const std::string& linkAttributes = "") {
+    return "<item" + itemAttributes + "><link" + linkAttributes + ">" + link +
+           "</link><pubDate>Mon, 02 Jan 2006</pubDate></item>";
+}
+
+// xml:base values nest, innermost last, over the document's address; in RDF the items
+// stand beside the channel, outside its xml:base. Absolute links stay as written.
+TEST_F(FeedReading, RelativeLinksResolveAgainstTheirBase) {
+    const std::string absolute = "HTTP://Other.example.com/./x/../y";
+    const std::string rss = "<rss version=\"2.0\"><channel><title>Site</title>" + linkedItem("2006/first.html") +
+                            linkedItem("/about?x=1#top") + linkedItem(absolute) + linkedItem("") + "</channel></rss>";
+    const struct {
+        const char* name;
+        std::string document;
+        std::wstring documentUrl;
+        std::vector<std::wstring> expected;
+    } cases[] = {
+        {"against the feed's address", rss, L"http://www.example.com/blog/feed.xml",
+         {L"http://www.example.com/blog/2006/first.html", L"http://www.example.com/about?x=1#top",
+          toWide(absolute), L""}},
+        {"without an address", rss, L"", {L"2006/first.html", L"/about?x=1#top", toWide(absolute), L""}},
+        {"root, channel, item and link",
+         "<rss version=\"2.0\" xml:base=\"http://cdn.example.net/\"><channel xml:base=\"news/\">" +
+             linkedItem("a.html") + linkedItem("b.html", " xml:base=\"../archive/\"") +
+             linkedItem("c.html", " xml:base=\"../archive/\"", " xml:base=\"2005/\"") + "</channel></rss>",
+         L"http://www.example.com/feed.xml",
+         {L"http://cdn.example.net/news/a.html", L"http://cdn.example.net/archive/b.html",
+          L"http://cdn.example.net/archive/2005/c.html"}},
+        {"RDF",
+         "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" xmlns=\"http://purl.org/rss/1.0/\" "
+         "xml:base=\"http://rdf.example.org/site/\"><channel xml:base=\"http://elsewhere.example.com/\">"
+         "<title>RDF</title></channel>" +
+             linkedItem("1.html", " xml:base=\"items/\"") + linkedItem("2.html") + "</rdf:RDF>",
+         L"http://www.example.com/feed.rdf",
+         {L"http://rdf.example.org/site/items/1.html", L"http://rdf.example.org/site/2.html"}},
+    };
+    for (const auto& c : cases) {
+        fetcher.items.clear();
+        ASSERT_TRUE(read(c.document, 0, SubjectWithSender, L"text/xml", c.documentUrl)) << c.name;
+        std::vector<std::wstring> links;
+        for (const FeedItem& item : fetcher.items) links.push_back(item.link);
+        EXPECT_EQ(links, c.expected) << c.name;
+    }
+}
+
+// A description or content:encoded holding elements keeps them as markup; one holding text
+// or CDATA reads as before.
+TEST_F(FeedReading, MarkupInDescriptionsStaysMarkup) {
+    const struct {
+        const char* name;
+        std::string body;
+        std::wstring expected;
+    } cases[] = {
+        {"XHTML",
+         "<description><p xmlns=\"http://www.w3.org/1999/xhtml\">Hello <b>world</b> and more</p></description>",
+         L"<p xmlns=\"http://www.w3.org/1999/xhtml\">Hello <b>world</b> and more</p>"},
+        {"text around an element", "<content:encoded>Intro<br/>rest &lt;i&gt;</content:encoded>",
+         L"Intro<br/>rest &lt;i&gt;"},
+        {"escaped HTML", "<description>&lt;p&gt;Hello&lt;/p&gt;</description>", L"<p>Hello</p>"},
+        {"CDATA", "<description><![CDATA[<p>Hello</p>]]></description>", L"<p>Hello</p>"},
+        {"empty content:encoded", "<content:encoded></content:encoded><description><i>d</i></description>",
+         L"<i>d</i>"},
+    };
+    for (const auto& c : cases) {
+        fetcher.items.clear();
+        ASSERT_TRUE(read("<rss version=\"2.0\" xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"><channel>"
+                         "<item><pubDate>Mon, 02 Jan 2006</pubDate>" + c.body + "</item></channel></rss>"))
+            << c.name;
+        ASSERT_EQ(fetcher.items.size(), 1u) << c.name;
+        EXPECT_EQ(fetcher.items[0].body, c.expected) << c.name;
     }
 }
 
