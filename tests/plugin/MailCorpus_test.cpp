@@ -41,7 +41,8 @@ std::string mailsOf(const std::string& name) {
     std::string mails;
     for (const Reading& reading : kReadings) {
         FeedFetcher fetcher;
-        const bool read = fetcher.ReadFeedBody(readFile(testDataPath("feeds/corpus/" + name)), L"text/xml", 0,
+        const std::wstring url = L"http://feeds.example/" + std::wstring(name.begin(), name.end());
+        const bool read = fetcher.ReadFeedBody(readFile(testDataPath("feeds/corpus/" + name)), L"text/xml", url, 0,
                                                reading.htmlMode, reading.senderMode);
         mails += "=== html " + std::to_string(reading.htmlMode) + " sender " + std::to_string(reading.senderMode) +
                  (read ? "" : " (not read)") + "\r\n";
