@@ -48,6 +48,7 @@ public:
         VariantClear(&value_);
         return &value_;
     }
+    void reset() { VariantClear(&value_); }
 
 private:
     VARIANT value_;

@@ -2,9 +2,12 @@
 
 #include <climits>
 #include <new>
+#include <optional>
+#include <utility>
 
 #include "common/ComHolders.h"
 #include "common/TextConversion.h"
+#include "feed/EntityRepair.h"
 #include "feed/FetchError.h"
 #include "feed/XmlDeclaration.h"
 
@@ -72,25 +75,74 @@ void putUtf8Bytes(std::wstring_view text, ScopedVariant& source) {
     variant->parray = bytes.release();
 }
 
-}  // namespace
+// The text that putUtf8Bytes wrote into `source`.
+std::wstring textOf(const ScopedVariant& source) {
+    SAFEARRAY* bytes = source.get().parray;
+    void* data = nullptr;
+    checkResult(SafeArrayAccessData(bytes, &data));
+    std::wstring text;
+    try {
+        text = toWide(std::string_view(static_cast<const char*>(data), bytes->rgsabound[0].cElements), CP_UTF8);
+    } catch (const std::bad_alloc&) {
+        SafeArrayUnaccessData(bytes);
+        throw;
+    }
+    checkResult(SafeArrayUnaccessData(bytes));
+    return text;
+}
 
-XmlDocument LoadXmlDocument(std::wstring text, std::wstring& errorText) {
+// The document parsed from `source`; null with `errorText` set when it is not well-formed.
+XmlDocument parse(const ScopedVariant& source, std::wstring& errorText) {
     XmlDocument document;
     checkResult(CoCreateInstance(kDomDocument30Class, nullptr, kMsxmlClassContext, IID_PPV_ARGS(&document)));
     checkResult(document->put_async(VARIANT_FALSE));
     checkResult(document->put_resolveExternals(VARIANT_FALSE));
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    checkResult(document->load(source.get(), &loaded));
+    if (loaded != VARIANT_FALSE) return document;
+    errorText = parseErrorText(document.Get());
+    return nullptr;
+}
+
+// The text of `source` parsed once more with HTML's named characters and bare ampersands
+// made XML references; null when that changes nothing, does not help, or finds no memory.
+// The text comes back from the bytes the parser had, which live anyway, rather than
+// staying beside the DOM of every load. A repair that would make the text longer by more
+// than a quarter, beyond a few thousand characters that a short document may need, is not
+// tried: no feed has that many stray ampersands, and a hostile one would multiply the
+// memory of the load.
+XmlDocument parseRepaired(ScopedVariant& source) {
+    try {
+        std::wstring text = textOf(source);
+        source.reset();
+        constexpr size_t kShortDocumentGrowth = 4096;
+        const size_t maxLength = text.size() + text.size() / 4 + kShortDocumentGrowth;
+        std::optional<std::wstring> repaired = RepairEntityReferences(text, maxLength);
+        std::wstring().swap(text);
+        if (!repaired) return nullptr;
+        putUtf8Bytes(*repaired, source);
+        repaired.reset();
+        std::wstring unusedError;
+        return parse(source, unusedError);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+XmlDocument LoadXmlDocument(std::wstring text, std::wstring& errorText) {
     // The text is decoded already; a byte encoding declared in it must not be applied to
     // the bytes handed over, which the parser then reads as UTF-8, the default.
     EraseEncodingDeclaration(text);
     ScopedVariant source;
     putUtf8Bytes(text, source);
     std::wstring().swap(text);
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    checkResult(document->load(source.get(), &loaded));
-    if (loaded == VARIANT_FALSE) {
-        errorText = parseErrorText(document.Get());
-        return nullptr;
-    }
+    std::wstring firstError;
+    XmlDocument document = parse(source, firstError);
+    if (!document) document = parseRepaired(source);
+    // A document that even the repair cannot save fails for the reason it failed before.
+    if (!document) errorText = std::move(firstError);
     return document;
 }
 

@@ -14,8 +14,10 @@ using XmlElement = Microsoft::WRL::ComPtr<IXMLDOMElement>;
 
 // The document parsed from `text`, with no external DTD or entity fetched; null when the
 // text is not well-formed, and then `errorText` holds "XML読み込みエラー(reason)(行:line)".
-// Takes the text by value and frees it before parsing, so that a caller who moves it in
-// holds no copy of a large document while the DOM is built.
+// A text that fails is parsed once more with its HTML entity references and bare
+// ampersands repaired (EntityRepair.h); when that fails too, or changes nothing, the error
+// is the first one. Takes the text by value and frees it before parsing, so that a caller
+// who moves it in holds no copy of a large document while the DOM is built.
 XmlDocument LoadXmlDocument(std::wstring text, std::wstring& errorText);
 
 // Null when the document has no root element.

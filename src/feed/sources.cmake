@@ -1,7 +1,9 @@
 list(APPEND PORTABLE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Charset.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateParsing.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EntityRepair.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FeedItem.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HtmlEntities.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlDeclaration.cpp)
 list(APPEND WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FeedFetch.cpp

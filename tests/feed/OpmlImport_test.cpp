@@ -77,6 +77,8 @@ protected:
         server->writeFile("folders.opml", kFolders);
         server->writeFile("duplicates.opml", kDuplicates);
         server->writeFile("odd.opml", kOddFields);
+        server->writeFile("html.opml", "<opml><body><outline text=\"Q&A\" xmlUrl=\"http://q.example/?a=1&b=2\"/>"
+                                       "<outline text=\"Caf&eacute;\" xmlUrl=\"http://q.example/cafe\"/></body></opml>");
         server->writeFile("long.opml", "<opml><body><outline text=\"" + std::string(1100, 't') +
                                            "\" xmlUrl=\"http://l.example/1\"/><outline text=\"short\" "
                                            "xmlUrl=\"http://l.example/2\"/></body></opml>");
@@ -117,6 +119,8 @@ TEST_F(OpmlImport, AppendsTheNewFeedsOfAnOpmlDocument) {
          {L"http://new.example/feed New", L"http://new.example/Feed Other case"}, false},
         {"bars, empty and missing text", "/odd.opml", true,
          {L"http://p.example/1 A?B", L"http://p.example/2 (無題)", L"http://p.example/3 (無題)"}, false},
+        {"HTML entity and bare ampersands", "/html.opml", true,
+         {L"http://q.example/?a=1&b=2 Q&A", L"http://q.example/cafe Caf\u00e9"}, false},
         {"line too long for the file", "/long.opml", true, {L"http://l.example/2 short"}, false},
         {"status not examined", "/flat.opml?status=500", true,
          {L"http://a.example/1.xml First", L"http://c.example/2.xml 中文博客", L"http://d.example/3.xml Third"}, false},

@@ -41,7 +41,9 @@ TEST_F(XmlDom, LoadsWellFormedTextAndReportsTheRest) {
         {"empty", L"", false},
         {"unclosed element", L"<rss>\n<channel>\n<title>x</title>\n</chanel></rss>", false},
         {"HTML page", L"<html><body><p>Not Found<br></p></body></html>", false},
-        {"undefined entity", L"<rss>a&nbsp;b</rss>", false},
+        {"HTML entity and bare ampersand", L"<rss>a&nbsp;b & c</rss>", true},
+        {"undeclared entity", L"<!DOCTYPE rss [<!ENTITY own \"x\">]><rss>&bogus;</rss>", false},
+        {"too many bare ampersands to repair", L"<rss>" + std::wstring(8000, L'&') + L"</rss>", false},
         {"two roots", L"<rss/><rss/>", false},
     };
     for (const auto& c : cases) {
