@@ -1,6 +1,6 @@
 // composeMailText for any sender, subject, link, item text and page. Input: a control byte
 // (bits 0-1 the HTML mode, 3 standing for an unknown one; bit 2 whether the page was
-// fetched; bits 3-5 the page's charset kind), the date as four little-endian bytes, then
+// fetched; bits 3-5 the page's charset), the date as four little-endian bytes, then
 // sender, subject, link, item text and page separated by 0xFF bytes (no UTF-8 text holds
 // one). Checked: exactly the seven header lines in order, none holding a CR, LF or NUL,
 // the encoded words decoding to the texts, then one empty line, then exactly the body.
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "feed/CharsetNames.h"
 #include "mail/MailText.h"
 #include "support/Base64Decode.h"
 #include "support/ExactCopy.h"
@@ -50,12 +51,11 @@ std::string expectedBody(const MailParts& parts) {
     return body.substr(0, body.find('\0')) + "\r\n";
 }
 
-std::string_view expectedCharsetLabel(const MailParts& parts) {
-    if (parts.htmlMode == HtmlPrefetchLink && parts.pageFetched) {
-        if (parts.pageCharset == CharsetKind::EucJp) return "; charset=EUC-JP";
-        if (parts.pageCharset == CharsetKind::Jis) return "; charset=Shift_JIS";
-    }
-    return "; charset=UTF-8";
+constexpr Charset kPageCharsets[] = {kUtf8, kEucJp, kShiftJis, kGbk, kBig5, kEucKr, kWindows1252, kIso8859_8I};
+
+std::string expectedCharsetLabel(const MailParts& parts) {
+    const bool pageInMail = parts.htmlMode == HtmlPrefetchLink && parts.pageFetched;
+    return "; charset=" + std::string(pageInMail ? parts.pageCharset.name : "UTF-8");
 }
 
 std::string withoutControlBytes(std::string_view text) {
@@ -115,7 +115,7 @@ void checkMail(const MailParts& parts, const std::string& mail) {
     FUZZ_CHECK(carriesEncodedWord(lines[2], "Subject", parts.subject), lines[2]);
     FUZZ_CHECK(lines[3] == "Message-Id: <" + withoutControlBytes(parts.link) + "@mvfeedwick.invalid>", lines[3]);
     FUZZ_CHECK(lines[4] == "MIME-Version: 1.0", lines[4]);
-    FUZZ_CHECK(lines[5] == "Content-Type: text/html" + std::string(expectedCharsetLabel(parts)), lines[5]);
+    FUZZ_CHECK(lines[5] == "Content-Type: text/html" + expectedCharsetLabel(parts), lines[5]);
     FUZZ_CHECK(lines[6] == "Content-Transfer-Encoding: 8bit", lines[6]);
     FUZZ_CHECK(std::string_view(mail).substr(emptyLine + 4) == expectedBody(parts), mail);
 }
@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MailParts parts;
     parts.htmlMode = control & 3;
     parts.pageFetched = (control & 4) != 0;
-    parts.pageCharset = static_cast<CharsetKind>((control >> 3) & 7);
+    parts.pageCharset = kPageCharsets[(control >> 3) & 7];
     parts.date = static_cast<int32_t>(date);
     parts.sender = fields[0].view();
     parts.subject = fields[1].view();

@@ -71,12 +71,8 @@ void appendMessageIdPart(std::string& out, std::string_view link) {
 }
 
 std::string_view charsetLabelOf(const MailParts& parts) {
-    if (parts.htmlMode != HtmlPrefetchLink || !parts.pageFetched) return "; charset=UTF-8";
-    switch (parts.pageCharset) {
-        case CharsetKind::EucJp: return "; charset=EUC-JP";
-        case CharsetKind::Jis: return "; charset=Shift_JIS";
-        default: return "; charset=UTF-8";
-    }
+    const bool pageInMail = parts.htmlMode == HtmlPrefetchLink && parts.pageFetched;
+    return pageInMail ? parts.pageCharset.name : kUtf8.name;
 }
 
 void appendBody(std::string& out, const MailParts& parts) {
@@ -113,7 +109,7 @@ std::string composeMailText(const MailParts& parts) {
     appendMessageIdPart(mail, parts.link);
     mail += '@';
     mail += kMessageIdDomain;
-    mail += ">\r\nMIME-Version: 1.0\r\nContent-Type: text/html";
+    mail += ">\r\nMIME-Version: 1.0\r\nContent-Type: text/html; charset=";
     mail += charsetLabelOf(parts);
     mail += "\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
     const size_t bodyStart = mail.size();

@@ -21,9 +21,8 @@ struct MailParts {
     // notice; after a failure on a stop request the caller composes no mail at all.
     bool pageFetched = false;
     std::string_view page;       // the fetched page with its links rewritten, in its own encoding
-    // The charset the page names; picks the Content-Type label: EUC-JP for EucJp,
-    // Shift_JIS for Jis, UTF-8 otherwise.
-    CharsetKind pageCharset = CharsetKind::Utf8;
+    // The charset the page names, whose name labels the mail when it carries the page.
+    Charset pageCharset = kUtf8;
 };
 
 // The message text, each line ended by CR LF; the body ends at its first NUL byte.

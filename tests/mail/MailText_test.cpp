@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "feed/CharsetNames.h"
 #include "mail/PageRewrite.h"
 
 namespace {
@@ -35,7 +36,7 @@ MailParts itemParts(int32_t htmlMode, std::string_view body) {
     return parts;
 }
 
-MailParts pageParts(std::string_view page, CharsetKind charset) {
+MailParts pageParts(std::string_view page, Charset charset) {
     MailParts parts = itemParts(HtmlPrefetchLink, "feed text");
     parts.pageFetched = true;
     parts.page = page;
@@ -43,7 +44,7 @@ MailParts pageParts(std::string_view page, CharsetKind charset) {
     return parts;
 }
 
-MailParts failedPrefetchParts(CharsetKind charset) {
+MailParts failedPrefetchParts(Charset charset) {
     MailParts parts = pageParts("page", charset);
     parts.pageFetched = false;
     return parts;
@@ -88,19 +89,19 @@ TEST(MailText, WholeMessageForEachBody) {
         {"break lines keeps lone CR", itemParts(HtmlBreakLines, "a\rb\r\r\n\n"),
          headers("item-1", "; charset=UTF-8") + frame("a\rb\r<BR>\r\n<BR>\r\n", "item-1") + "\r\n"},
         {"unknown mode", itemParts(7, "Hi"), headers("item-1", "; charset=UTF-8") + "\r\n"},
-        {"rewritten page", pageParts(rewrittenPage, CharsetKind::Utf8),
+        {"rewritten page", pageParts(rewrittenPage, kUtf8),
          headers("item-1", "; charset=UTF-8") +
              "<html><a href=\"http://h/x.html\">x</A><img src=\"http://h/i.png\"><p>end\r\n"},
-        {"empty page", pageParts("", CharsetKind::Utf8), headers("item-1", "; charset=UTF-8") + "\r\n"},
-        {"page of no known charset", pageParts("p", CharsetKind::None),
-         headers("item-1", "; charset=UTF-8") + "p\r\n"},
-        {"regression: EUC-JP page was labelled gb2312", pageParts("p", CharsetKind::EucJp),
+        {"empty page", pageParts("", kUtf8), headers("item-1", "; charset=UTF-8") + "\r\n"},
+        {"regression: GBK page was labelled UTF-8", pageParts("p", kGbk),
+         headers("item-1", "; charset=GBK") + "p\r\n"},
+        {"regression: EUC-JP page was labelled gb2312", pageParts("p", kEucJp),
          headers("item-1", "; charset=EUC-JP") + "p\r\n"},
-        {"regression: Shift_JIS page was labelled gb2312", pageParts("p", CharsetKind::Jis),
+        {"regression: Shift_JIS page was labelled gb2312", pageParts("p", kShiftJis),
          headers("item-1", "; charset=Shift_JIS") + "p\r\n"},
-        {"page ends at NUL", pageParts(std::string_view("ab\0cd", 5), CharsetKind::Utf8),
+        {"page ends at NUL", pageParts(std::string_view("ab\0cd", 5), kUtf8),
          headers("item-1", "; charset=UTF-8") + "ab\r\n"},
-        {"prefetch timed out", failedPrefetchParts(CharsetKind::Jis),
+        {"prefetch timed out", failedPrefetchParts(kShiftJis),
          headers("item-1", "; charset=UTF-8") + frame(notice, "item-1") + "\r\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(composeMailText(c.parts), c.expected) << c.name;
