@@ -14,7 +14,7 @@ struct MailParts {
     int32_t date = 0;            // seconds since 1970 UTC; written in +0900
     std::string_view sender;     // UTF-8 display text of From
     std::string_view subject;    // UTF-8
-    std::string_view link;       // UTF-8; Message-Id and the closing anchor
+    std::string_view link;       // UTF-8; the closing anchor and, percent-encoded, the Message-Id
     std::string_view body;       // UTF-8 item text; not used in HtmlPrefetchLink
     int32_t htmlMode = HtmlNormal;  // other values than the three give an empty body
     // HtmlPrefetchLink: whether the page was fetched. When not, the body is the time-out
