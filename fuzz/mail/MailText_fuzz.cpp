@@ -1,15 +1,19 @@
 // composeMailText for any sender, subject, link, item text and page. Input: a control byte
 // (bits 0-1 the HTML mode, 3 standing for an unknown one; bit 2 whether the page was
-// fetched; bits 3-5 the page's charset kind), the date as four little-endian bytes, then
+// fetched; bits 3-5 the page's charset), the date as four little-endian bytes, then
 // sender, subject, link, item text and page separated by 0xFF bytes (no UTF-8 text holds
 // one). Checked: exactly the seven header lines in order, none holding a CR, LF or NUL,
-// the encoded words decoding to the texts, then one empty line, then exactly the body.
+// the encoded words decoding to the texts, a Message-Id of printable ASCII without blanks,
+// brackets, quotes, backslashes or a second "@" (the link with exactly those bytes
+// percent-encoded), then one empty line, then exactly the body.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "feed/CharsetNames.h"
 #include "mail/MailText.h"
 #include "support/Base64Decode.h"
 #include "support/ExactCopy.h"
@@ -50,20 +54,40 @@ std::string expectedBody(const MailParts& parts) {
     return body.substr(0, body.find('\0')) + "\r\n";
 }
 
-std::string_view expectedCharsetLabel(const MailParts& parts) {
-    if (parts.htmlMode == HtmlPrefetchLink && parts.pageFetched) {
-        if (parts.pageCharset == CharsetKind::EucJp) return "; charset=EUC-JP";
-        if (parts.pageCharset == CharsetKind::Jis) return "; charset=Shift_JIS";
-    }
-    return "; charset=UTF-8";
+constexpr Charset kPageCharsets[] = {kUtf8, kEucJp, kShiftJis, kGbk, kBig5, kEucKr, kWindows1252, kIso8859_8I};
+
+std::string expectedCharsetLabel(const MailParts& parts) {
+    const bool pageInMail = parts.htmlMode == HtmlPrefetchLink && parts.pageFetched;
+    return "; charset=" + std::string(pageInMail ? parts.pageCharset.name : "UTF-8");
 }
 
-std::string withoutControlBytes(std::string_view text) {
-    std::string kept;
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) kept += c;
+bool isUnsafeInMessageId(unsigned char byte) {
+    constexpr std::string_view kSpecials = "<>@\"\\";
+    return byte < 0x21 || byte > 0x7E || kSpecials.find(static_cast<char>(byte)) != std::string_view::npos;
+}
+
+std::string percentEncoded(std::string_view link) {
+    std::string encoded;
+    for (char c : link) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        char escape[4];
+        std::snprintf(escape, sizeof escape, "%%%02X", byte);
+        encoded += isUnsafeInMessageId(byte) ? std::string(escape) : std::string(1, c);
     }
-    return kept;
+    return encoded;
+}
+
+// "Message-Id: <ID@mvfeedwick.invalid>" with ID printable ASCII, no blank, bracket, quote,
+// backslash or "@": the link with exactly those bytes percent-encoded, so a link without
+// them is the ID itself.
+void checkMessageId(std::string_view line, std::string_view link) {
+    constexpr std::string_view start = "Message-Id: <", end = "@mvfeedwick.invalid>";
+    FUZZ_CHECK(line.size() >= start.size() + end.size() && line.substr(0, start.size()) == start &&
+                   line.substr(line.size() - end.size()) == end,
+               line);
+    const std::string_view id = line.substr(start.size(), line.size() - start.size() - end.size());
+    for (char c : id) FUZZ_CHECK(!isUnsafeInMessageId(static_cast<unsigned char>(c)), line);
+    FUZZ_CHECK(id == percentEncoded(link), line);
 }
 
 // "Ddd, DD Mmm YYYY HH:MM:SS +0900".
@@ -113,9 +137,9 @@ void checkMail(const MailParts& parts, const std::string& mail) {
     FUZZ_CHECK(carriesEncodedWord(lines[0], "From", parts.sender), lines[0]);
     FUZZ_CHECK(lines[1].substr(0, 6) == "Date: " && isDateText(lines[1].substr(6)), lines[1]);
     FUZZ_CHECK(carriesEncodedWord(lines[2], "Subject", parts.subject), lines[2]);
-    FUZZ_CHECK(lines[3] == "Message-Id: <" + withoutControlBytes(parts.link) + "@mvfeedwick.invalid>", lines[3]);
+    checkMessageId(lines[3], parts.link);
     FUZZ_CHECK(lines[4] == "MIME-Version: 1.0", lines[4]);
-    FUZZ_CHECK(lines[5] == "Content-Type: text/html" + std::string(expectedCharsetLabel(parts)), lines[5]);
+    FUZZ_CHECK(lines[5] == "Content-Type: text/html" + expectedCharsetLabel(parts), lines[5]);
     FUZZ_CHECK(lines[6] == "Content-Transfer-Encoding: 8bit", lines[6]);
     FUZZ_CHECK(std::string_view(mail).substr(emptyLine + 4) == expectedBody(parts), mail);
 }
@@ -137,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MailParts parts;
     parts.htmlMode = control & 3;
     parts.pageFetched = (control & 4) != 0;
-    parts.pageCharset = static_cast<CharsetKind>((control >> 3) & 7);
+    parts.pageCharset = kPageCharsets[(control >> 3) & 7];
     parts.date = static_cast<int32_t>(date);
     parts.sender = fields[0].view();
     parts.subject = fields[1].view();

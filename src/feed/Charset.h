@@ -1,26 +1,31 @@
 #pragma once
-// The three encoding families the plug-in tells apart in XML declarations, Content-Type
-// values and HTML heads; everything else is read as UTF-8.
+// The charset a document names in its XML declaration, a Content-Type value or an HTML head,
+// and the Windows code page that decodes it.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
-enum class CharsetKind : int32_t {
-    None = 0,   // no family named; decoded as UTF-8
-    Utf8 = 1,   // "utf" in the name, UTF-16 included
-    EucJp = 2,  // "euc"
-    Jis = 3,    // "jis": Shift_JIS
+struct Charset {
+    uint32_t codePage;      // what MultiByteToWideChar decodes it with
+    std::string_view name;  // its canonical name, the label of a mail that carries its bytes
 };
+
+// The three families told apart by letters in the name, and the default.
+inline constexpr Charset kUtf8{65001, "UTF-8"};
+inline constexpr Charset kEucJp{20932, "EUC-JP"};
+inline constexpr Charset kShiftJis{932, "Shift_JIS"};  // whatever the ANSI code page is
 
 // First position of `word` in `text`, ASCII letters compared without case; npos when none.
 size_t ContainsNoCase(std::wstring_view text, std::wstring_view word);
 
-// The family named after the first "encoding" in the head of a document.
-CharsetKind DetectXmlEncoding(std::wstring_view head);
+// The charset of a name or alias from the table of names, compared without case; none for
+// a name Windows cannot decode or that the family letters decide.
+std::optional<Charset> FindCharset(std::wstring_view name);
 
-// The family named after the first "charset" in a Content-Type value or an HTML head.
-CharsetKind DetectCharsetParam(std::wstring_view text);
+// The charset named after the first "encoding" in the head of a document; none when there
+// is no such word or the name is unknown.
+std::optional<Charset> DetectXmlEncoding(std::wstring_view head);
 
-// The code page a family is decoded with. Shift_JIS is code page 932 whatever the system's
-// ANSI code page is.
-uint32_t CodePageOf(CharsetKind kind);
+// The charset named after the first "charset" in a Content-Type value or an HTML head.
+std::optional<Charset> DetectCharsetParam(std::wstring_view text);

@@ -1,5 +1,6 @@
 #include "feed/ResponseBody.h"
 
+#include <optional>
 #include <string_view>
 
 #include "common/TextConversion.h"
@@ -16,7 +17,7 @@ std::wstring ResponseHead(const std::string& body) {
 }
 
 std::wstring DecodeResponseBody(const std::string& body, const std::wstring& contentType) {
-    CharsetKind kind = DetectXmlEncoding(ResponseHead(body));
-    if (kind == CharsetKind::None) kind = DetectCharsetParam(contentType);
-    return MultiByteToText(CodePageOf(kind), body);
+    std::optional<Charset> charset = DetectXmlEncoding(ResponseHead(body));
+    if (!charset) charset = DetectCharsetParam(contentType);
+    return MultiByteToText(charset.value_or(kUtf8).codePage, body);
 }

@@ -10,10 +10,10 @@
 namespace {
 
 // The page's own meta charset first, then the server's, then UTF-8.
-CharsetKind pageCharset(const HttpGetResult& response) {
-    CharsetKind kind = DetectCharsetParam(ResponseHead(response.body));
-    if (kind == CharsetKind::None) kind = DetectCharsetParam(response.contentType);
-    return kind == CharsetKind::None ? CharsetKind::Utf8 : kind;
+Charset pageCharset(const HttpGetResult& response) {
+    std::optional<Charset> charset = DetectCharsetParam(ResponseHead(response.body));
+    if (!charset) charset = DetectCharsetParam(response.contentType);
+    return charset.value_or(kUtf8);
 }
 
 }  // namespace

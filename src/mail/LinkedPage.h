@@ -10,7 +10,7 @@ class FeedFetcher;
 
 struct LinkedPage {
     std::string bytes;  // the page in its own encoding, links made absolute
-    CharsetKind charset = CharsetKind::Utf8;
+    Charset charset = kUtf8;  // named by its head, else by its Content-Type
 };
 
 // Fetches `link` in the background within `TimeoutB` and rewrites its links. False when the

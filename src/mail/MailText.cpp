@@ -62,21 +62,31 @@ void appendEncodedWord(std::string& out, std::string_view utf8) {
     out += "?=";
 }
 
-// Control bytes in a feed's link would break the header line apart or smuggle in new ones.
+// Bytes a message id cannot hold: blanks and control bytes would break the header line apart
+// or smuggle in new ones, brackets, quotes, backslashes and "@" end or split the id, and a
+// header has no place for 8-bit bytes. "%" stays, so that links without these keep their ids.
+bool breaksMessageId(unsigned char byte) {
+    return byte <= 0x20 || byte >= 0x7F || byte == '<' || byte == '>' || byte == '@' || byte == '"' ||
+           byte == '\\';
+}
+
 void appendMessageIdPart(std::string& out, std::string_view link) {
+    static constexpr char kHexDigits[] = "0123456789ABCDEF";
     for (char c : link) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) out += c;
+        if (breaksMessageId(byte)) {
+            out += '%';
+            out += kHexDigits[byte >> 4];
+            out += kHexDigits[byte & 0xF];
+        } else {
+            out += c;
+        }
     }
 }
 
 std::string_view charsetLabelOf(const MailParts& parts) {
-    if (parts.htmlMode != HtmlPrefetchLink || !parts.pageFetched) return "; charset=UTF-8";
-    switch (parts.pageCharset) {
-        case CharsetKind::EucJp: return "; charset=EUC-JP";
-        case CharsetKind::Jis: return "; charset=Shift_JIS";
-        default: return "; charset=UTF-8";
-    }
+    const bool pageInMail = parts.htmlMode == HtmlPrefetchLink && parts.pageFetched;
+    return pageInMail ? parts.pageCharset.name : kUtf8.name;
 }
 
 void appendBody(std::string& out, const MailParts& parts) {
@@ -101,7 +111,7 @@ void appendBody(std::string& out, const MailParts& parts) {
 
 std::string composeMailText(const MailParts& parts) {
     std::string mail;
-    mail.reserve(512 + 2 * (parts.sender.size() + parts.subject.size() + parts.link.size()) +
+    mail.reserve(512 + 2 * (parts.sender.size() + parts.subject.size()) + 5 * parts.link.size() +
                  parts.body.size() + parts.body.size() / 8 + parts.page.size());
     mail += "From: ";
     appendEncodedWord(mail, parts.sender);
@@ -113,7 +123,7 @@ std::string composeMailText(const MailParts& parts) {
     appendMessageIdPart(mail, parts.link);
     mail += '@';
     mail += kMessageIdDomain;
-    mail += ">\r\nMIME-Version: 1.0\r\nContent-Type: text/html";
+    mail += ">\r\nMIME-Version: 1.0\r\nContent-Type: text/html; charset=";
     mail += charsetLabelOf(parts);
     mail += "\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
     const size_t bodyStart = mail.size();

@@ -9,8 +9,9 @@ list(APPEND WIN32_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/FeedReading_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HostileServer_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HttpRequest_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LegacyCharsets_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpmlImport_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ResponseBody_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlDom_test.cpp)
 # Bodies are decoded and dates narrowed through code pages.
-list(APPEND CODE_PAGE_SENSITIVE_SUITES "ResponseBody*" "FeedReading*" "DateParsing*")
+list(APPEND CODE_PAGE_SENSITIVE_SUITES "ResponseBody*" "FeedReading*" "LegacyCharsets*" "DateParsing*")

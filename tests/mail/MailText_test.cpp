@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "feed/CharsetNames.h"
 #include "mail/PageRewrite.h"
 
 namespace {
@@ -35,7 +36,7 @@ MailParts itemParts(int32_t htmlMode, std::string_view body) {
     return parts;
 }
 
-MailParts pageParts(std::string_view page, CharsetKind charset) {
+MailParts pageParts(std::string_view page, Charset charset) {
     MailParts parts = itemParts(HtmlPrefetchLink, "feed text");
     parts.pageFetched = true;
     parts.page = page;
@@ -43,7 +44,7 @@ MailParts pageParts(std::string_view page, CharsetKind charset) {
     return parts;
 }
 
-MailParts failedPrefetchParts(CharsetKind charset) {
+MailParts failedPrefetchParts(Charset charset) {
     MailParts parts = pageParts("page", charset);
     parts.pageFetched = false;
     return parts;
@@ -88,19 +89,19 @@ TEST(MailText, WholeMessageForEachBody) {
         {"break lines keeps lone CR", itemParts(HtmlBreakLines, "a\rb\r\r\n\n"),
          headers("item-1", "; charset=UTF-8") + frame("a\rb\r<BR>\r\n<BR>\r\n", "item-1") + "\r\n"},
         {"unknown mode", itemParts(7, "Hi"), headers("item-1", "; charset=UTF-8") + "\r\n"},
-        {"rewritten page", pageParts(rewrittenPage, CharsetKind::Utf8),
+        {"rewritten page", pageParts(rewrittenPage, kUtf8),
          headers("item-1", "; charset=UTF-8") +
              "<html><a href=\"http://h/x.html\">x</A><img src=\"http://h/i.png\"><p>end\r\n"},
-        {"empty page", pageParts("", CharsetKind::Utf8), headers("item-1", "; charset=UTF-8") + "\r\n"},
-        {"page of no known charset", pageParts("p", CharsetKind::None),
-         headers("item-1", "; charset=UTF-8") + "p\r\n"},
-        {"regression: EUC-JP page was labelled gb2312", pageParts("p", CharsetKind::EucJp),
+        {"empty page", pageParts("", kUtf8), headers("item-1", "; charset=UTF-8") + "\r\n"},
+        {"regression: GBK page was labelled UTF-8", pageParts("p", kGbk),
+         headers("item-1", "; charset=GBK") + "p\r\n"},
+        {"regression: EUC-JP page was labelled gb2312", pageParts("p", kEucJp),
          headers("item-1", "; charset=EUC-JP") + "p\r\n"},
-        {"regression: Shift_JIS page was labelled gb2312", pageParts("p", CharsetKind::Jis),
+        {"regression: Shift_JIS page was labelled gb2312", pageParts("p", kShiftJis),
          headers("item-1", "; charset=Shift_JIS") + "p\r\n"},
-        {"page ends at NUL", pageParts(std::string_view("ab\0cd", 5), CharsetKind::Utf8),
+        {"page ends at NUL", pageParts(std::string_view("ab\0cd", 5), kUtf8),
          headers("item-1", "; charset=UTF-8") + "ab\r\n"},
-        {"prefetch timed out", failedPrefetchParts(CharsetKind::Jis),
+        {"prefetch timed out", failedPrefetchParts(kShiftJis),
          headers("item-1", "; charset=UTF-8") + frame(notice, "item-1") + "\r\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(composeMailText(c.parts), c.expected) << c.name;
@@ -118,15 +119,19 @@ TEST(MailText, HeaderValuesFromHostileTexts) {
          "Message-Id: <@mvfeedwick.invalid>"},
         {"UTF-8 texts", "\xE4\xB8\xAD", "[Blog]_\xE6\x96\x87", "http://h/\xE4\xB8\xAD",
          "From: =?UTF-8?B?5Lit?=", "Subject: =?UTF-8?B?W0Jsb2ddX+aWhw==?=",
-         "Message-Id: <http://h/\xE4\xB8\xAD@mvfeedwick.invalid>"},
+         "Message-Id: <http://h/%E4%B8%AD@mvfeedwick.invalid>"},
         {"regression: line break in link made a new header", "a\r\nBcc: x", "s", "http://h/\r\nBcc: x@y",
          "From: =?UTF-8?B?YQ0KQmNjOiB4?=", "Subject: =?UTF-8?B?cw==?=",
-         "Message-Id: <http://h/Bcc: x@y@mvfeedwick.invalid>"},
-        {"control bytes and DEL dropped", "s", "s", "a\tb\x7F" "c\x01\x1F\x80" "d",
+         "Message-Id: <http://h/%0D%0ABcc:%20x%40y@mvfeedwick.invalid>"},
+        {"control bytes and DEL encoded", "s", "s", "a\tb\x7F" "c\x01\x1F\x80" "d",
          "From: =?UTF-8?B?cw==?=", "Subject: =?UTF-8?B?cw==?=",
-         "Message-Id: <abc\x80" "d@mvfeedwick.invalid>"},
-        {"quotes and brackets kept", "s", "s", "http://h/?a=\"1\"&b='<2>'", "From: =?UTF-8?B?cw==?=",
-         "Subject: =?UTF-8?B?cw==?=", "Message-Id: <http://h/?a=\"1\"&b='<2>'@mvfeedwick.invalid>"},
+         "Message-Id: <a%09b%7Fc%01%1F%80d@mvfeedwick.invalid>"},
+        {"regression: quotes, brackets and backslash ended the id", "s", "s", "http://h/?a=\"1\"&b='<2>'\\",
+         "From: =?UTF-8?B?cw==?=", "Subject: =?UTF-8?B?cw==?=",
+         "Message-Id: <http://h/?a=%221%22&b='%3C2%3E'%5C@mvfeedwick.invalid>"},
+        {"clean link verbatim, percent signs kept", "s", "s", "http://h/a%20b?q=1&r=[2]#f~!$*+,;()'",
+         "From: =?UTF-8?B?cw==?=", "Subject: =?UTF-8?B?cw==?=",
+         "Message-Id: <http://h/a%20b?q=1&r=[2]#f~!$*+,;()'@mvfeedwick.invalid>"},
         {"kilobytes long link", "s", "s", longLink, "From: =?UTF-8?B?cw==?=", "Subject: =?UTF-8?B?cw==?=",
          "Message-Id: <" + longLink + "@mvfeedwick.invalid>"},
     };
