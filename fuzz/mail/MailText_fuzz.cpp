@@ -1,11 +1,13 @@
-// composeMailText for any sender, subject, link, item text and page. Input: a control byte
+// composeMailText for any author, title, link, item text and page. Input: a control byte
 // (bits 0-1 the HTML mode, 3 standing for an unknown one; bit 2 whether the page was
-// fetched; bits 3-5 the page's charset), the date as four little-endian bytes, then
-// sender, subject, link, item text and page separated by 0xFF bytes (no UTF-8 text holds
-// one). Checked: exactly the seven header lines in order, none holding a CR, LF or NUL,
-// the encoded words decoding to the texts, a Message-Id of printable ASCII without blanks,
-// brackets, quotes, backslashes or a second "@" (the link with exactly those bytes
-// percent-encoded), then one empty line, then exactly the body.
+// fetched; bits 3-5 the page's charset; bits 6-7 the sender mode), the date as four
+// little-endian bytes, then author, title, link, item text and page separated by 0xFF bytes
+// (no UTF-8 text holds one). The sender and subject are made from author and title as the
+// feed layer makes them. Checked: exactly the seven header lines in order, none holding a
+// CR, LF or NUL, the encoded words decoding to the sender and subject, which hold no control
+// character, a Message-Id of printable ASCII without blanks, brackets, quotes, backslashes or
+// a second "@" (the link with exactly those bytes percent-encoded), then one empty line, then
+// exactly the body with every line end a CR LF.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,10 +16,12 @@
 #include <vector>
 
 #include "feed/CharsetNames.h"
+#include "feed/FeedItem.h"
 #include "mail/MailText.h"
 #include "support/Base64Decode.h"
 #include "support/ExactCopy.h"
 #include "support/FuzzCheck.h"
+#include "support/WideText.h"
 
 namespace {
 
@@ -51,7 +55,23 @@ std::string expectedBody(const MailParts& parts) {
     } else if (parts.htmlMode == HtmlPrefetchLink) {
         body = parts.pageFetched ? std::string(parts.page) : framed(kNotice, parts.link);
     }
-    return body.substr(0, body.find('\0')) + "\r\n";
+    body = body.substr(0, body.find('\0'));
+    return replaceAll(replaceAll(replaceAll(body, "\r\n", "\n"), "\r", "\n"), "\n", "\r\n") + "\r\n";
+}
+
+bool hasControlBytes(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    }
+    return false;
+}
+
+bool hasBareLineEnd(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return true;
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) return true;
+    }
+    return false;
 }
 
 constexpr Charset kPageCharsets[] = {kUtf8, kEucJp, kShiftJis, kGbk, kBig5, kEucKr, kWindows1252, kIso8859_8I};
@@ -142,6 +162,9 @@ void checkMail(const MailParts& parts, const std::string& mail) {
     FUZZ_CHECK(lines[5] == "Content-Type: text/html" + expectedCharsetLabel(parts), lines[5]);
     FUZZ_CHECK(lines[6] == "Content-Transfer-Encoding: 8bit", lines[6]);
     FUZZ_CHECK(std::string_view(mail).substr(emptyLine + 4) == expectedBody(parts), mail);
+    FUZZ_CHECK(!hasBareLineEnd(mail), mail);
+    // The texts the encoded words decode to, as the feed layer makes them.
+    FUZZ_CHECK(!hasControlBytes(parts.sender) && !hasControlBytes(parts.subject), lines[0]);
 }
 
 }  // namespace
@@ -163,8 +186,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     parts.pageFetched = (control & 4) != 0;
     parts.pageCharset = kPageCharsets[(control >> 3) & 7];
     parts.date = static_cast<int32_t>(date);
-    parts.sender = fields[0].view();
-    parts.subject = fields[1].view();
+    // From the feed's author and title, through the feed layer's sender and subject rules.
+    const std::string sender =
+        utf8Of(MakeSender(wideTextOf(fields[0].view()), (control >> 6) & 3, L"Feed\r\ntitle\t\x7F"));
+    const std::string subject = utf8Of(MakeSubject(wideTextOf(fields[1].view()), 1, L"[Blog]_"));
+    parts.sender = sender;
+    parts.subject = subject;
     parts.link = fields[2].view();
     parts.body = fields[3].view();
     parts.page = fields[4].view();

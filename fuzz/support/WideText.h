@@ -21,3 +21,20 @@ inline std::wstring wideTextOf(std::string_view bytes) {
     }
     return text;
 }
+
+// UTF-8 of wide text whose characters all lie in the BMP, as wideTextOf makes them.
+inline std::string utf8Of(std::wstring_view text) {
+    std::string bytes;
+    for (const wchar_t c : text) {
+        const unsigned value = static_cast<unsigned>(c) & 0xFFFF;
+        if (value < 0x80) {
+            bytes += static_cast<char>(value);
+        } else if (value < 0x800) {
+            bytes += {static_cast<char>(0xC0 | value >> 6), static_cast<char>(0x80 | (value & 0x3F))};
+        } else {
+            bytes += {static_cast<char>(0xE0 | value >> 12), static_cast<char>(0x80 | ((value >> 6) & 0x3F)),
+                      static_cast<char>(0x80 | (value & 0x3F))};
+        }
+    }
+    return bytes;
+}

@@ -107,6 +107,37 @@ void appendBody(std::string& out, const MailParts& parts) {
     }
 }
 
+bool isBareLineEnd(std::string_view text, size_t at) {
+    if (text[at] == '\n') return true;
+    return text[at] == '\r' && (at + 1 == text.size() || text[at + 1] != '\n');
+}
+
+// A lone CR or LF from the feed or the page becomes CR LF, the only line end a message may
+// hold. Mails whose bodies have none are left as they are, without a copy.
+void normalizeLineEnds(std::string& mail, size_t from) {
+    size_t at = from;
+    for (; at < mail.size(); ++at) {
+        if (mail[at] == '\r' && at + 1 < mail.size() && mail[at + 1] == '\n') {
+            ++at;
+        } else if (isBareLineEnd(mail, at)) {
+            break;
+        }
+    }
+    if (at >= mail.size()) return;
+    std::string normalized(mail, 0, at);
+    normalized.reserve(mail.size() + (mail.size() - at) / 8);
+    for (; at < mail.size(); ++at) {
+        const char c = mail[at];
+        if (c != '\r' && c != '\n') {
+            normalized += c;
+            continue;
+        }
+        normalized += "\r\n";
+        if (c == '\r' && at + 1 < mail.size() && mail[at + 1] == '\n') ++at;
+    }
+    mail.swap(normalized);
+}
+
 }  // namespace
 
 std::string composeMailText(const MailParts& parts) {
@@ -130,6 +161,7 @@ std::string composeMailText(const MailParts& parts) {
     appendBody(mail, parts);
     const size_t nul = mail.find('\0', bodyStart);
     if (nul != std::string::npos) mail.resize(nul);
+    normalizeLineEnds(mail, bodyStart);
     mail += "\r\n";
     return mail;
 }
