@@ -147,8 +147,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         url = urllib.parse.urlsplit(self.path)
         # latin-1 keeps each %XX of an inline body as exactly that byte.
         params = {k: v[-1] for k, v in urllib.parse.parse_qs(url.query, keep_blank_values=True, encoding="latin-1").items()}
-        if self.default_encoding():
-            params.setdefault("encoding", self.default_encoding())
+        default_encoding = self.default_encoding()
+        if default_encoding:
+            params.setdefault("encoding", default_encoding)
         self.log_request_line()
         started = time.perf_counter()
         if params.get("hang") == "1":

@@ -34,21 +34,17 @@ std::string unixPathOf(const std::string& windowsPath) {
     return result;
 }
 
-// Starts a program without waiting: Wine runs Unix programs this way, but their process
-// handles tell nothing.
+// Starts a Unix program without waiting. Wine runs it, but fills the process information
+// with whatever its stack held: closing those "handles" closed live ones of this process
+// (once the key of HKEY_CURRENT_USER), so they are left alone.
 bool launch(const std::string& commandLine) {
     std::vector<char> command(commandLine.begin(), commandLine.end());
     command.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process) != FALSE;
 }
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
