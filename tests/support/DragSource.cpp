@@ -123,18 +123,23 @@ private:
     std::vector<Format> formats_;
 };
 
-// Lets the drag loop find the target under the cursor for a few rounds, then drops.
+// Drops as soon as the target under the cursor has accepted the data, or after enough rounds
+// of the drag loop (about two seconds) that a target refusing it must have been asked.
 class DropSource final : public RefCounted<IDropSource> {
 public:
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD) override {
         if (escapePressed) return DRAGDROP_S_CANCEL;
-        return ++rounds_ < kRoundsBeforeDrop ? S_OK : DRAGDROP_S_DROP;
+        return accepted_ || ++rounds_ >= kMaxRounds ? DRAGDROP_S_DROP : S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
+        if (effect != DROPEFFECT_NONE) accepted_ = true;
+        return DRAGDROP_S_USEDEFAULTCURSORS;
+    }
 
 private:
-    static constexpr int kRoundsBeforeDrop = 3;
+    static constexpr int kMaxRounds = 40;
     int rounds_ = 0;
+    bool accepted_ = false;
 };
 
 }  // namespace
@@ -142,7 +147,14 @@ private:
 DWORD dragAndDrop(HWND target, const DragData& data) {
     RECT frame = {};
     GetWindowRect(target, &frame);
-    SetCursorPos((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
+    const POINT centre = {(frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2};
+    // The pointer moves through the X server; OLE looks for the target where it is.
+    SetCursorPos(centre.x, centre.y);
+    for (int i = 0; i < 100; ++i) {
+        POINT at = {};
+        if (GetCursorPos(&at) && at.x == centre.x && at.y == centre.y) break;
+        Sleep(10);
+    }
     IDataObject* dataObject = new DataObject(data);
     IDropSource* source = new DropSource;
     DWORD effect = DROPEFFECT_NONE;
