@@ -17,6 +17,7 @@
 #include "common/DateText.h"
 #include "feed/DateParsing.h"
 #include "support/ExactCopy.h"
+#include "support/Calendar.h"
 #include "support/FuzzCheck.h"
 
 namespace {
@@ -48,18 +49,6 @@ void checkFormattedDateReadsBack(const uint8_t* data) {
     const int64_t expected = shifted >= kFirst2038Second ? kFrom2038 - int64_t{offsetMinutes} * 60
                                                          : std::max<int64_t>(time, 1);
     FUZZ_CHECK(ParseRfc822Date(text.view()) == expected, text.view());
-}
-
-// Whether the calendar has the day: timegm carries a day it lacks into the next month.
-bool isRealDay(int year, int month, int day) {
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    const std::time_t time = timegm(&fields);
-    std::tm back{};
-    gmtime_r(&time, &back);
-    return back.tm_mon == month - 1 && back.tm_mday == day;
 }
 
 void checkDateFieldsReadAsTheCalendar(const uint8_t* data) {

@@ -17,6 +17,7 @@
 
 #include "feed/DateParsing.h"
 #include "support/ExactCopy.h"
+#include "support/Calendar.h"
 #include "support/FuzzCheck.h"
 
 namespace {
@@ -85,18 +86,6 @@ void checkZonelessDateReadsAsLocalTime(const uint8_t* data) {
     const int64_t expected = int64_t{localTime - localTime % (dateOnly ? 86400 : 60)} - kLocalZoneSeconds;
     const ExactCopy text(formatted);
     FUZZ_CHECK(ParseW3cDate(text.view()) == (expected < 0 ? -1 : expected), formatted);
-}
-
-bool isRealDay(int year, int month, int day) {
-    if (month < 1 || month > 12 || day < 1) return false;
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    const std::time_t time = timegm(&fields);
-    std::tm back{};
-    gmtime_r(&time, &back);
-    return back.tm_mon == month - 1 && back.tm_mday == day;
 }
 
 void checkDateFieldsReadAsTheCalendar(const uint8_t* data) {

@@ -7,7 +7,7 @@
 #include "feed/CharsetNames.h"
 #include "feed/FeedFetcher.h"
 #include "mail/LinkedPage.h"
-#include "mail/MailText.h"
+#include "plugin/Delivery.h"
 #include "settings/Settings.h"
 #include "support/TestFiles.h"
 #include "support/TestServer.h"
@@ -16,25 +16,6 @@ namespace {
 
 std::string utf8(const std::wstring& text) { return toMultiByte(text, CP_UTF8); }
 std::string base64(const std::string& bytes) { return encodeBase64(bytes.data(), bytes.size()); }
-
-MailParts itemParts(const FeedItem& item, const std::string& sender, const std::string& subject,
-                    const std::string& link, const std::string& body) {
-    MailParts parts;
-    parts.date = item.date;
-    parts.sender = sender;
-    parts.subject = subject;
-    parts.link = link;
-    parts.body = body;
-    parts.htmlMode = item.htmlMode;
-    return parts;
-}
-
-// The item's mail as delivery composes it without a page prefetch.
-std::string mailOf(const FeedItem& item) {
-    const std::string sender = utf8(item.sender), subject = utf8(item.subject), link = utf8(item.link),
-                      body = utf8(item.body);
-    return composeMailText(itemParts(item, sender, subject, link, body));
-}
 
 std::string expectedMail(const std::wstring& sender, const std::wstring& subject, const std::string& link,
                          const std::wstring& body) {
@@ -95,7 +76,7 @@ TEST_F(LegacyCharsets, FeedsReadIntoTheirMails) {
         EXPECT_EQ(fetcher.feedTitle, c.title) << c.file;
         ASSERT_EQ(fetcher.items.size(), 1u) << c.file;
         const std::string link = "http://" + c.site + ".example.org/1";
-        EXPECT_EQ(mailOf(fetcher.items[0]),
+        EXPECT_EQ(itemMailText(fetcher.items[0], nullptr),
                   expectedMail(c.title + L" [" + c.author + L"]", L"[Blog] " + c.itemTitle, link, c.body))
             << c.file;
     }
@@ -126,11 +107,7 @@ TEST_F(LegacyCharsets, PrefetchedPageLabelledWithItsCharset) {
         ASSERT_TRUE(prefetchLinkedPage(fetcher, server.url(c.pathAndQuery), page, nullptr)) << c.pathAndQuery;
         FeedItem item;
         item.htmlMode = HtmlPrefetchLink;
-        MailParts parts = itemParts(item, "s", "s", "http://p/1", "");
-        parts.pageFetched = true;
-        parts.page = page.bytes;
-        parts.pageCharset = page.charset;
-        const std::string mail = composeMailText(parts);
+        const std::string mail = itemMailText(item, &page);
         EXPECT_NE(mail.find("\r\nContent-Type: text/html; charset=" + c.expectedLabel + "\r\n"), std::string::npos)
             << c.pathAndQuery << "\n" << mail;
         EXPECT_EQ(mail.substr(mail.find("\r\n\r\n") + 4), c.page + "\r\n") << c.pathAndQuery;
