@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/ComHolders.h"
+#include "feed/FeedDiscovery.h"
 #include "feed/FetchError.h"
-#include "feed/HttpRequest.h"
 #include "feed/ResponseBody.h"
 #include "feed/XmlDom.h"
 #include "settings/Settings.h"
@@ -73,14 +73,19 @@ private:
 
 }  // namespace
 
-bool importOpml(const std::wstring& url, int32_t timeoutSeconds) {
+bool importOpml(const std::wstring& url, int32_t timeoutSeconds, HttpGetResult* htmlPage) {
     pluginSettings.importErrorText.clear();
     try {
         const ComInitialization com;
         HttpGetResult response = HttpGet(url, timeoutSeconds, 0, HttpMode::Foreground);
         if (response.outcome != HttpGetResult::Received) return false;
         std::wstring text = DecodeResponseBody(response.body, response.contentType);
-        std::string().swap(response.body);
+        // Any other body goes before the document is loaded, which needs the most memory.
+        if (htmlPage && IsHtmlPage(response.contentType, response.body)) {
+            *htmlPage = std::move(response);
+        } else {
+            std::string().swap(response.body);
+        }
         const XmlDocument document = LoadXmlDocument(std::move(text), pluginSettings.importErrorText);
         if (!document) return false;
         const XmlElement root = RootElement(document.Get());

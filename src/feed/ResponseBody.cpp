@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "common/TextConversion.h"
-#include "feed/Charset.h"
 
 namespace {
 
@@ -20,4 +19,10 @@ std::wstring DecodeResponseBody(const std::string& body, const std::wstring& con
     std::optional<Charset> charset = DetectXmlEncoding(ResponseHead(body));
     if (!charset) charset = DetectCharsetParam(contentType);
     return MultiByteToText(charset.value_or(kUtf8).codePage, body);
+}
+
+Charset PageCharset(const std::string& body, const std::wstring& contentType) {
+    std::optional<Charset> charset = DetectCharsetParam(ResponseHead(body));
+    if (!charset) charset = DetectCharsetParam(contentType);
+    return charset.value_or(kUtf8);
 }

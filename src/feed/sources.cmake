@@ -3,6 +3,7 @@ list(APPEND PORTABLE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ContentDecoding.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateParsing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EntityRepair.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FeedDiscovery.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FeedItem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HtmlEntities.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlDeclaration.cpp)

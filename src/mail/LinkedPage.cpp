@@ -7,24 +7,13 @@
 #include "mail/PageRewrite.h"
 #include "settings/Settings.h"
 
-namespace {
-
-// The page's own meta charset first, then the server's, then UTF-8.
-Charset pageCharset(const HttpGetResult& response) {
-    std::optional<Charset> charset = DetectCharsetParam(ResponseHead(response.body));
-    if (!charset) charset = DetectCharsetParam(response.contentType);
-    return charset.value_or(kUtf8);
-}
-
-}  // namespace
-
 bool prefetchLinkedPage(FeedFetcher& fetcher, const std::wstring& link, LinkedPage& page,
                         const std::atomic<int32_t>* stopRequested) {
     fetcher.lastError.clear();
     try {
         const HttpGetResult response = HttpGet(link, pluginSettings.TimeoutB, 0, HttpMode::Background, stopRequested);
         if (response.outcome != HttpGetResult::Received) return false;
-        page.charset = pageCharset(response);
+        page.charset = PageCharset(response.body, response.contentType);
         page.bytes = rewritePageLinks(response.body, toAnsi(pageBaseOf(link)), stopRequested);
         return true;
     } catch (...) {

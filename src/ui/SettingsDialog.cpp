@@ -10,8 +10,10 @@
 #include "common/PluginModule.h"
 #include "common/RunState.h"
 #include "common/TextConversion.h"
+#include "feed/FeedDiscovery.h"
 #include "feed/FeedFetcher.h"
 #include "feed/OpmlImport.h"
+#include "feed/ResponseBody.h"
 #include "resources/SettingsDialog_rc.h"
 #include "settings/InternetShortcut.h"
 #include "settings/Mailboxes.h"
@@ -407,9 +409,27 @@ bool fitsAsNewLink(const std::wstring& url) {
     return fitsInLinkLine(widest);
 }
 
-bool importOpmlWithWaitCursor(const std::wstring& url) {
+bool importOpmlWithWaitCursor(const std::wstring& url, HttpGetResult& htmlPage) {
     const WaitCursor cursor;
-    return importOpml(url, kOpmlTimeoutSeconds);
+    return importOpml(url, kOpmlTimeoutSeconds, &htmlPage);
+}
+
+// The feed that a web page's head names; empty for no page or none named.
+std::wstring discoveredFeedUrl(const HttpGetResult& htmlPage, const std::wstring& pageUrl) {
+    if (htmlPage.outcome != HttpGetResult::Received) return {};
+    const Charset charset = PageCharset(htmlPage.body, htmlPage.contentType);
+    return FindFeedUrl(MultiByteToText(charset.codePage, htmlPage.body), pageUrl);
+}
+
+// The link dialog for a feed that loaded; OK adds the link at the end of the list.
+void addLoadedFeed(HWND dialog, const std::wstring& url, const FeedFetcher& fetcher) {
+    editLink = LinkEntry{};
+    editLink.url = url;
+    editLink.title = fetcher.feedTitle;
+    if (LinkPropertiesDialog(dialog) != IDOK) return;
+    pluginSettings.links.push_back(editLink);
+    fillSettingsControls(dialog);
+    selectRow(linkList(dialog), static_cast<int>(pluginSettings.links.size()) - 1);
 }
 
 void addDroppedLink(HWND dialog, const std::wstring& url) {
@@ -425,19 +445,20 @@ void addDroppedLink(HWND dialog, const std::wstring& url) {
         return;
     }
     FeedFetcher fetcher;
-    if (trialLoadFeed(fetcher, url)) {
-        editLink = LinkEntry{};
-        editLink.url = url;
-        editLink.title = fetcher.feedTitle;
-        if (LinkPropertiesDialog(dialog) != IDOK) return;
-        pluginSettings.links.push_back(editLink);
+    if (trialLoadFeed(fetcher, url)) return addLoadedFeed(dialog, url, fetcher);
+    HttpGetResult htmlPage;
+    if (importOpmlWithWaitCursor(url, htmlPage)) {
         fillSettingsControls(dialog);
-        selectRow(linkList(dialog), static_cast<int>(pluginSettings.links.size()) - 1);
         return;
     }
-    if (importOpmlWithWaitCursor(url)) {
-        fillSettingsControls(dialog);
+    // People drop the address of a page more often than that of its feed.
+    const std::wstring feedUrl = discoveredFeedUrl(htmlPage, url);
+    if (!feedUrl.empty() && containsUrl(feedUrl)) {
+        showWarning(dialog, kAlreadySubscribedText);
         return;
+    }
+    if (!feedUrl.empty() && fitsAsNewLink(feedUrl) && trialLoadFeed(fetcher, feedUrl)) {
+        return addLoadedFeed(dialog, feedUrl, fetcher);
     }
     const std::wstring& reason = !fetcher.lastError.empty()                   ? fetcher.lastError
                                  : !pluginSettings.importErrorText.empty() ? pluginSettings.importErrorText

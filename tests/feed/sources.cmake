@@ -3,6 +3,7 @@ list(APPEND PORTABLE_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/ContentDecoding_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateParsing_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EntityRepair_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FeedDiscovery_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FeedItem_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlDeclaration_test.cpp)
 list(APPEND WIN32_TESTS

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <tuple>
@@ -621,6 +622,45 @@ TEST_F(DialogDrops, AFeedOpensTheLinkDialogAndAnOpmlDocumentAddsItsFeeds) {
         EXPECT_EQ(titles(driver, dialog).size(), 4u);
         driver.click(dialog, IDCANCEL);
     });
+}
+
+std::string pageLinking(const std::string& feedHref) {
+    return "<!DOCTYPE html>\n<html><head><title>Blog</title><link rel=\"stylesheet\" href=\"s.css\">"
+           "<link rel=\"alternate\" type=\"application/rss+xml\" href=\"" + feedHref + "\"></head><body></body></html>";
+}
+
+TEST_F(DialogDrops, APageGivesTheFeedItsHeadNames) {
+    server.writeFile("b.xml", rss2("Beta", ""));
+    server.writeFile("blog.html", pageLinking("b.xml?from=page&amp;x=1"));
+    server.writeFile("old.html", pageLinking("/a.xml?old"));
+    server.writeFile("broken.html", pageLinking("/missing.xml"));
+    pluginSettings.links = {{1, server.url("/a.xml?old"), L"Old"}};
+    const std::wstring blog = server.url("/blog.html?type=text%2Fhtml%3B%20charset%3Dutf-8");
+    open([&](DialogDriver& driver, HWND dialog) {
+        const auto page = startDrag(driver, listOf(dialog), {"", blog, {}});
+        const HWND link = driver.waitForDialog(kLinkCaption);
+        EXPECT_EQ(driver.text(link, IDC_LINK_URL), server.url("/b.xml?from=page&x=1"));
+        EXPECT_EQ(driver.text(link, IDC_LINK_TITLE), L"Beta");
+        driver.click(link, IDOK);
+        EXPECT_EQ(page->finish(), static_cast<DWORD>(DROPEFFECT_COPY));
+        EXPECT_EQ(titles(driver, dialog), (std::vector<std::wstring>{L"Old", L"Beta"}));
+
+        const struct {
+            std::string page;
+            std::wstring warning;  // its start
+        } refused[] = {{"/old.html", L"リンクが既に設定されています"}, {"/broken.html", L"XML読み込みエラー("}};
+        for (const auto& r : refused) {
+            const auto outcome = startDrag(driver, listOf(dialog), {"", server.url(r.page), {}});
+            EXPECT_EQ(expectWarning(driver, dialog).text.rfind(r.warning, 0), 0u) << r.page;
+            outcome->finish();
+        }
+        EXPECT_EQ(titles(driver, dialog).size(), 2u);
+        driver.click(dialog, IDCANCEL);
+    });
+    // The trial load and the OPML import; the page's head comes from the latter's answer.
+    const auto log = server.requestLog();
+    const auto forBlog = [](const LoggedRequest& request) { return request.pathAndQuery.rfind("/blog.html", 0) == 0; };
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), forBlog), 2);
 }
 
 TEST_F(DialogDrops, AnInternetShortcutFileGivesItsUrl) {
