@@ -1,3 +1,4 @@
+add_fuzz_target(${CMAKE_CURRENT_LIST_DIR}/AtomText_fuzz.cpp)
 add_fuzz_target(${CMAKE_CURRENT_LIST_DIR}/Charset_fuzz.cpp)
 add_fuzz_target(${CMAKE_CURRENT_LIST_DIR}/EntityRepair_fuzz.cpp)
 add_fuzz_target(${CMAKE_CURRENT_LIST_DIR}/FeedDiscovery_fuzz.cpp)

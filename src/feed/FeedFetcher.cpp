@@ -27,19 +27,13 @@ int32_t itemDate(IXMLDOMElement* item) {
     return dcDate >= 0 ? dcDate : 0;
 }
 
-// The base URL inside `element`: its xml:base resolved against the one around it.
-std::wstring baseWithin(IXMLDOMElement* element, const std::wstring& outerBase) {
-    const std::wstring xmlBase = AttributeText(element, L"xml:base");
-    return xmlBase.empty() ? outerBase : resolveUrl(outerBase, xmlBase);
-}
-
 // A relative link resolves against the item's base and the link element's own xml:base.
 std::wstring itemLink(IXMLDOMElement* item, const std::wstring& base) {
     const XmlElement link = FindChild(item, L"link");
     if (!link) return {};
     const std::wstring text = ElementText(link.Get());
     if (text.empty()) return text;
-    return resolveUrl(baseWithin(link.Get(), baseWithin(item, base)), text);
+    return resolveUrl(BaseWithin(link.Get(), BaseWithin(item, base)), text);
 }
 
 }  // namespace
@@ -50,6 +44,7 @@ FeedKind DetectFeedKind(IXMLDOMElement* root) {
         return contains(AttributeText(root, L"version"), L"2") ? FeedKind::Rss2 : FeedKind::Rss;
     }
     if (contains(tagName, L"rdf")) return FeedKind::Rdf;
+    if (root && LocalName(root) == L"feed" && NamespaceUri(root) == kAtomNamespace) return FeedKind::Atom;
     return FeedKind::None;
 }
 
@@ -67,6 +62,7 @@ bool FeedFetcher::ReadFeedBody(std::string body, const std::wstring& contentType
             case FeedKind::Rss: ReadRss(root.Get(), rules); return true;
             case FeedKind::Rss2: ReadRss2(root.Get(), rules); return true;
             case FeedKind::Rdf: ReadRdf(root.Get(), rules); return true;
+            case FeedKind::Atom: ReadAtom(root.Get(), rules); return true;
             case FeedKind::None: break;
         }
         return false;
@@ -91,7 +87,7 @@ void FeedFetcher::readChannel(IXMLDOMElement* root, const wchar_t* fallbackAutho
     feedLink = ChildText(channel.Get(), L"link");
     if (!channel) return;
     const std::wstring fallbackAuthor = ChildText(channel.Get(), fallbackAuthorName);
-    const std::wstring base = baseWithin(channel.Get(), baseWithin(root, rules.documentUrl));
+    const std::wstring base = BaseWithin(channel.Get(), BaseWithin(root, rules.documentUrl));
     ForEachChildElement(channel.Get(), [&](IXMLDOMElement* child, const std::wstring& tagName) {
         if (tagName == L"item") readItem(child, fallbackAuthor, base, rules);
     });
@@ -100,7 +96,7 @@ void FeedFetcher::readChannel(IXMLDOMElement* root, const wchar_t* fallbackAutho
 // Items stand beside the channel here, so the channel's xml:base is not theirs; each channel
 // met sets what the items after it use, and without one the previous document's title stays.
 void FeedFetcher::ReadRdf(IXMLDOMElement* root, const ItemRules& rules) {
-    const std::wstring base = baseWithin(root, rules.documentUrl);
+    const std::wstring base = BaseWithin(root, rules.documentUrl);
     std::wstring fallbackAuthor;
     ForEachChildElement(root, [&](IXMLDOMElement* child, const std::wstring& tagName) {
         if (tagName == L"channel") {
@@ -121,13 +117,16 @@ void FeedFetcher::readItem(IXMLDOMElement* item, const std::wstring& fallbackAut
     if (author.empty()) author = fallbackAuthor;
     std::wstring body = ChildContent(item, L"content:encoded");
     if (body.empty()) body = ChildContent(item, L"description");
+    appendItem(date, author, ChildText(item, L"title"), itemLink(item, base), std::move(body), rules);
+}
 
+void FeedFetcher::appendItem(int32_t date, const std::wstring& author, const std::wstring& title, std::wstring link,
+                             std::wstring body, const ItemRules& rules) {
     FeedItem feedItem;
     feedItem.date = date;
     feedItem.sender = MakeSender(author, rules.senderMode, feedTitle);
-    feedItem.subject =
-        MakeSubject(ChildText(item, L"title"), pluginSettings.SubjectPrefix, pluginSettings.SubjectPrefixText);
-    feedItem.link = itemLink(item, base);
+    feedItem.subject = MakeSubject(title, pluginSettings.SubjectPrefix, pluginSettings.SubjectPrefixText);
+    feedItem.link = std::move(link);
     feedItem.body = std::move(body);
     feedItem.htmlMode = rules.htmlMode;
     items.push_back(std::move(feedItem));

@@ -11,10 +11,13 @@
 
 struct IXMLDOMElement;
 
-enum class FeedKind { None, Rss, Rss2, Rdf };
+enum class FeedKind { None, Rss, Rss2, Rdf, Atom };
+
+inline constexpr wchar_t kAtomNamespace[] = L"http://www.w3.org/2005/Atom";
 
 // The reader a root element calls for: rss with a version containing "2" (2.0, 0.92), other
-// rss (0.91, none), or rdf. Tag names compare case-sensitively, prefix included.
+// rss (0.91, none), or rdf, by tag names compared case-sensitively, prefix included; else
+// feed of the Atom namespace, whatever prefix the document gives it.
 FeedKind DetectFeedKind(IXMLDOMElement* root);
 
 class FeedFetcher {
@@ -53,10 +56,17 @@ private:
     void ReadRss(IXMLDOMElement* root, const ItemRules& rules);
     void ReadRss2(IXMLDOMElement* root, const ItemRules& rules);
     void ReadRdf(IXMLDOMElement* root, const ItemRules& rules);
+    void ReadAtom(IXMLDOMElement* root, const ItemRules& rules);
     void readChannel(IXMLDOMElement* root, const wchar_t* fallbackAuthorName, const ItemRules& rules);
     // `base` is the URL that the item's parent makes of the document's address.
     void readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const std::wstring& base,
                   const ItemRules& rules);
+    // `base` is the URL that the feed element makes of the document's address.
+    void readEntry(IXMLDOMElement* entry, const std::wstring& feedAuthor, const std::wstring& base,
+                   const ItemRules& rules);
+    // Appends a new item, its sender and subject built from `author` and `title`.
+    void appendItem(int32_t date, const std::wstring& author, const std::wstring& title, std::wstring link,
+                    std::wstring body, const ItemRules& rules);
 
     const std::atomic<int32_t>* stopRequested_;
     ComInitialization com_;  // for the fetcher's whole life

@@ -7,6 +7,7 @@
 
 #include "common/ComHolders.h"
 #include "common/TextConversion.h"
+#include "common/UrlResolution.h"
 #include "feed/EntityRepair.h"
 #include "feed/FetchError.h"
 #include "feed/XmlDeclaration.h"
@@ -44,12 +45,6 @@ XmlElement elementFrom(ComPtr<IXMLDOMNode> node) {
         return element;
     }
     return nullptr;
-}
-
-XmlElement firstChildElement(IXMLDOMElement* element) {
-    ComPtr<IXMLDOMNode> child;
-    checkResult(element->get_firstChild(&child));
-    return elementFrom(child);
 }
 
 XmlElement nextSiblingElement(IXMLDOMElement* element) { return elementFrom(nextSibling(element)); }
@@ -129,6 +124,22 @@ XmlDocument parseRepaired(ScopedVariant& source) {
     }
 }
 
+// A text node as XML writes it, white space included: written by the DOM, the text of a
+// node loses the blanks at its ends, which between two elements separate words.
+void appendTextAsXml(std::wstring& markup, IXMLDOMNode* text) {
+    ScopedVariant value;
+    checkResult(text->get_nodeValue(value.put()));
+    if (value.get().vt != VT_BSTR) return;
+    for (const wchar_t c : bstrText(value.get().bstrVal)) {
+        switch (c) {
+            case L'&': markup += L"&amp;"; break;
+            case L'<': markup += L"&lt;"; break;
+            case L'>': markup += L"&gt;"; break;
+            default: markup += c; break;
+        }
+    }
+}
+
 }  // namespace
 
 XmlDocument LoadXmlDocument(std::wstring text, std::wstring& errorText) {
@@ -167,14 +178,14 @@ std::wstring AttributeText(IXMLDOMElement* element, const std::wstring& name) {
 
 void ForEachChildElement(IXMLDOMElement* element,
                          const std::function<void(IXMLDOMElement* child, const std::wstring& tagName)>& visit) {
-    for (XmlElement child = firstChildElement(element); child; child = nextSiblingElement(child.Get())) {
+    for (XmlElement child = FirstChildElement(element); child; child = nextSiblingElement(child.Get())) {
         visit(child.Get(), TagName(child.Get()));
     }
 }
 
 XmlElement FindChild(IXMLDOMElement* element, const std::wstring& name) {
     if (!element) return nullptr;
-    for (XmlElement child = firstChildElement(element); child; child = nextSiblingElement(child.Get())) {
+    for (XmlElement child = FirstChildElement(element); child; child = nextSiblingElement(child.Get())) {
         if (TagName(child.Get()) == name) return child;
     }
     return nullptr;
@@ -193,15 +204,58 @@ std::wstring ElementText(IXMLDOMElement* element) {
 
 std::wstring ChildContent(IXMLDOMElement* element, const std::wstring& name) {
     const XmlElement child = FindChild(element, name);
-    if (!child) return {};
-    if (!firstChildElement(child.Get())) return ElementText(child.Get());
+    return child ? ElementContent(child.Get()) : std::wstring();
+}
+
+std::wstring ElementContent(IXMLDOMElement* element) {
+    return FirstChildElement(element) ? InnerXml(element) : ElementText(element);
+}
+
+std::wstring InnerXml(IXMLDOMElement* element) {
     std::wstring markup;
     ComPtr<IXMLDOMNode> node;
-    checkResult(child->get_firstChild(&node));
+    checkResult(element->get_firstChild(&node));
     for (; node; node = nextSibling(node.Get())) {
-        ScopedBstr xml;
-        checkResult(node->get_xml(xml.put()));
-        markup += bstrText(xml.get());
+        DOMNodeType type = NODE_INVALID;
+        checkResult(node->get_nodeType(&type));
+        if (type == NODE_TEXT) {
+            appendTextAsXml(markup, node.Get());
+        } else {
+            ScopedBstr xml;
+            checkResult(node->get_xml(xml.put()));
+            markup += bstrText(xml.get());
+        }
     }
     return markup;
+}
+
+XmlElement FirstChildElement(IXMLDOMElement* element) {
+    ComPtr<IXMLDOMNode> child;
+    checkResult(element->get_firstChild(&child));
+    return elementFrom(child);
+}
+
+std::wstring NamespaceUri(IXMLDOMElement* element) {
+    ScopedBstr uri;
+    checkResult(element->get_namespaceURI(uri.put()));
+    return bstrText(uri.get());
+}
+
+std::wstring LocalName(IXMLDOMElement* element) {
+    ScopedBstr name;
+    checkResult(element->get_baseName(name.put()));
+    return bstrText(name.get());
+}
+
+XmlElement FindChildIn(IXMLDOMElement* element, const std::wstring& namespaceUri, const std::wstring& localName) {
+    if (!element) return nullptr;
+    for (XmlElement child = FirstChildElement(element); child; child = nextSiblingElement(child.Get())) {
+        if (LocalName(child.Get()) == localName && NamespaceUri(child.Get()) == namespaceUri) return child;
+    }
+    return nullptr;
+}
+
+std::wstring BaseWithin(IXMLDOMElement* element, const std::wstring& outerBase) {
+    const std::wstring xmlBase = AttributeText(element, L"xml:base");
+    return xmlBase.empty() ? outerBase : resolveUrl(outerBase, xmlBase);
 }

@@ -43,6 +43,27 @@ std::wstring ChildText(IXMLDOMElement* element, const std::wstring& name);
 // The element's text as the DOM gives it (white space at its ends dropped).
 std::wstring ElementText(IXMLDOMElement* element);
 
-// ChildText, except that a child holding elements gives the XML of its child nodes, so that
-// XHTML markup in a description stays markup; text in it stays escaped as HTML needs.
+// ChildText, except that a child holding elements gives its InnerXml, so that XHTML markup
+// in a description stays markup; text in it stays escaped as HTML needs.
 std::wstring ChildContent(IXMLDOMElement* element, const std::wstring& name);
+
+// What ChildContent gives for the element itself.
+std::wstring ElementContent(IXMLDOMElement* element);
+
+// The XML of the element's child nodes, text escaped as XML writes it.
+std::wstring InnerXml(IXMLDOMElement* element);
+
+// Null when the element holds no element.
+XmlElement FirstChildElement(IXMLDOMElement* element);
+
+// The element's namespace (empty for none) and its name without prefix. Vocabularies that
+// documents write with a prefix of their own choosing are matched by these, not by tag name.
+std::wstring NamespaceUri(IXMLDOMElement* element);
+std::wstring LocalName(IXMLDOMElement* element);
+
+// The first child element of that namespace and local name, whatever its prefix; null when
+// there is none or when `element` is null.
+XmlElement FindChildIn(IXMLDOMElement* element, const std::wstring& namespaceUri, const std::wstring& localName);
+
+// The base URL inside `element`: its xml:base resolved against `outerBase`, the base around it.
+std::wstring BaseWithin(IXMLDOMElement* element, const std::wstring& outerBase);

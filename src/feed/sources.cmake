@@ -1,4 +1,5 @@
 list(APPEND PORTABLE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/AtomText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Charset.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ContentDecoding.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateParsing.cpp
@@ -8,6 +9,7 @@ list(APPEND PORTABLE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/HtmlEntities.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlDeclaration.cpp)
 list(APPEND WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/AtomReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FeedFetch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FeedFetcher.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HttpRequest.cpp

@@ -280,6 +280,8 @@ TEST_F(FeedReading, MarkupInDescriptionsStaysMarkup) {
          L"<p xmlns=\"http://www.w3.org/1999/xhtml\">Hello <b>world</b> and more</p>"},
         {"text around an element", "<content:encoded>Intro<br/>rest &lt;i&gt;</content:encoded>",
          L"Intro<br/>rest &lt;i&gt;"},
+        {"blanks around an element", "<description>Hello <b>world</b> and more</description>",
+         L"Hello <b>world</b> and more"},
         {"escaped HTML", "<description>&lt;p&gt;Hello&lt;/p&gt;</description>", L"<p>Hello</p>"},
         {"CDATA", "<description><![CDATA[<p>Hello</p>]]></description>", L"<p>Hello</p>"},
         {"empty content:encoded", "<content:encoded></content:encoded><description><i>d</i></description>",
@@ -377,7 +379,9 @@ TEST_F(FeedReading, FailuresKeepEarlierItemsAndTitle) {
         {"empty body", "", true},
         {"UTF-16 body", std::string("\xff\xfe<\0r\0s\0s\0/\0>\0", 14), true},
         {"XHTML page", "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>Gone</p></body></html>", false},
-        {"Atom feed", "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>t</title></feed>", false},
+        {"feed of another vocabulary", "<feed xmlns=\"http://example.com/not-atom\"><title>t</title></feed>", false},
+        {"feed without a namespace", "<feed><title>t</title></feed>", false},
+        {"Atom entry document", "<entry xmlns=\"http://www.w3.org/2005/Atom\"><title>t</title></entry>", false},
         {"unsupported root", "<opml version=\"1.0\"><body/></opml>", false},
         {"RDF without prefix", "<RDF><item><title>t</title></item></RDF>", false},
     };
@@ -401,6 +405,153 @@ TEST_F(FeedReading, ReadsAccumulateInOrder) {
     ASSERT_TRUE(read(feedFile("rss10.rdf")));
     EXPECT_EQ(subjects(fetcher), (std::vector<std::wstring>{L"First", L"Second", L"One", L"Two"}));
     EXPECT_EQ(fetcher.feedTitle, L"RDF Site");
+}
+
+struct ExpectedItem {
+    int32_t date;
+    std::wstring sender, subject, link, body;
+};
+
+TEST_F(FeedReading, AtomDocuments) {
+    const struct {
+        const char* file;
+        std::wstring documentUrl, feedTitle, feedLink;
+        std::vector<ExpectedItem> items;
+    } cases[] = {
+        {"atom-releases.xml", L"https://code.example.com/lumen/lumen/releases.atom", L"Release notes from lumen",
+         L"https://code.example.com/lumen/lumen/releases",
+         {{1709367327, L"Release notes from lumen [mira-k]", L"[Blog] v2.1.0",
+           L"https://code.example.com/lumen/lumen/releases/tag/v2.1.0",
+           L"<h2>Features</h2>\n<ul>\n<li>Start-up is twice as fast &amp; binaries are smaller "
+           L"(<a class=\"issue-link\" href=\"https://code.example.com/lumen/lumen/pull/812\">#812</a>)</li>\n</ul>"},
+          {1707691203, L"Release notes from lumen [otto-dev]", L"[Blog] v2.0.1: fix for the <config> loader",
+           L"https://code.example.com/lumen/lumen/releases/tag/v2.0.1", L"<p>Reverts the loader change of 2.0.0.</p>"},
+          {1706774400, L"Release notes from lumen [mira-k]", L"[Blog] v2.0.0",
+           L"https://code.example.com/lumen/lumen/releases/tag/v2.0.0", L"<p>No content.</p>"}}},
+        // No content or summary: the media group's description is not the entry's.
+        {"atom-videos.xml", L"https://video.example.com/feeds/videos.xml?channel_id=UC7kQm2xTz", L"Kitchen Workshop",
+         L"https://video.example.com/channel/UC7kQm2xTz",
+         {{1709139606, L"Kitchen Workshop [Kitchen Workshop]", L"[Blog] Knives & boards: a beginner's guide",
+           L"https://video.example.com/watch?v=aB3dE5fG7hI", L""},
+          {1708534800, L"Kitchen Workshop [Guest: Aiko Tanaka]", L"[Blog] Sourdough in ten minutes a day",
+           L"https://video.example.com/watch?v=Zz9yX8wV7uT", L""}}},
+        // The feed's xml:base, not the address it came from, makes its links absolute.
+        {"atom-blog.xml", L"http://mirror.example.net/notes/atom.xml", L"Notizen & Skizzen",
+         L"https://notes.example.org/",
+         {{1705741200, L"Notizen & Skizzen [Jana Vogel]", L"[Blog] \u00dcber Stille",
+           L"https://notes.example.org/posts/2024/stille.html",
+           L"<p>Ein <a href=\"bild.jpg\">Bild</a> und ein Satz &amp; mehr.</p><p>Zweiter<br/>Absatz.</p>"},
+          {1704067140, L"Notizen & Skizzen [Gast]", L"[Blog] Kurz <notiert>",
+           L"https://archive.example.org/2023/kurz.html",
+           L"Zeile eins &amp; zwei\nZeile &quot;drei&quot; &lt;vier&gt;"},
+          {1696523400, L"Notizen & Skizzen [Jana Vogel]", L"[Blog] Fett & mager\u00a0\u2013 ein Vergleich",
+           L"https://notes.example.org/posts/fett.html", L"<p>HTML &amp; mehr</p>"}}},
+    };
+    for (const auto& c : cases) {
+        FeedFetcher atom;
+        ASSERT_TRUE(atom.ReadFeedBody(feedFile(c.file), L"application/atom+xml", c.documentUrl, 0, HtmlNormal,
+                                      SubjectWithSender))
+            << c.file;
+        EXPECT_EQ(atom.feedTitle, c.feedTitle) << c.file;
+        EXPECT_EQ(atom.feedLink, c.feedLink) << c.file;
+        ASSERT_EQ(atom.items.size(), c.items.size()) << c.file;
+        for (size_t i = 0; i < c.items.size(); ++i) {
+            const ExpectedItem& expected = c.items[i];
+            expectItem(atom.items[i], expected.date, expected.sender, expected.subject, expected.link, expected.body,
+                       HtmlNormal);
+        }
+    }
+}
+
+std::string atomFeed(const std::string& children) {
+    return "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Feed</title>" + children + "</feed>";
+}
+
+// published when it reads as a date, else updated. An entry edited after the last
+// retrieval but published before it is not new again.
+TEST_F(FeedReading, AtomEntryDates) {
+    constexpr int32_t kJanuary3 = 1136246400;  // 2006-01-03T00:00:00Z
+    const struct {
+        const char* name;
+        std::string published, updated;
+        int32_t expected;  // 0: not delivered
+    } cases[] = {
+        {"published before updated", "2006-01-03T00:00:00Z", "2006-01-04T00:00:00Z", kJanuary3},
+        {"updated alone", "", "2006-01-02T15:04:06+09:00", kJanuary2 + 1},
+        {"unusable published", "soon", "2006-01-03T00:00:00Z", kJanuary3},
+        {"published at the last retrieval, updated after it", "2006-01-02T06:04:05Z", "2006-01-05T00:00:00Z", 0},
+        {"nothing usable", "soon", "later", 0},
+    };
+    std::string entries;
+    for (const auto& c : cases) {
+        entries += std::string("<entry><title>") + c.name + "</title>";
+        if (!c.published.empty()) entries += "<published>" + c.published + "</published>";
+        if (!c.updated.empty()) entries += "<updated>" + c.updated + "</updated>";
+        entries += "</entry>";
+    }
+    pluginSettings.SubjectPrefix = 0;
+    ASSERT_TRUE(read(atomFeed(entries), kJanuary2));
+    std::map<std::wstring, int32_t> dates;
+    for (const FeedItem& item : fetcher.items) dates[item.subject] = item.date;
+    for (const auto& c : cases) {
+        const auto found = dates.find(toWide(c.name));
+        EXPECT_EQ(found == dates.end() ? 0 : found->second, c.expected) << c.name;
+    }
+}
+
+// What the documents above do not show: bodies a mail cannot take fall back on the summary.
+TEST_F(FeedReading, AtomBodies) {
+    const struct {
+        const char* name;
+        std::string elements;
+        std::wstring expected;
+    } cases[] = {
+        {"content of another media type", "<content type=\"image/png\">iVBORw0KGgo=</content><summary>s</summary>",
+         L"s"},
+        {"content kept elsewhere",
+         "<content src=\"http://x/1\" type=\"text/html\"/><summary type=\"html\">&lt;i&gt;s&lt;/i&gt;</summary>",
+         L"<i>s</i>"},
+        {"XHTML without its div", "<content type=\"xhtml\"><p xmlns=\"http://www.w3.org/1999/xhtml\">c</p></content>",
+         L"<p xmlns=\"http://www.w3.org/1999/xhtml\">c</p>"},
+        {"HTML written as markup", "<content type=\"html\"><p>c &amp; d</p></content>", L"<p>c &amp; d</p>"},
+    };
+    for (const auto& c : cases) {
+        fetcher.items.clear();
+        ASSERT_TRUE(read(atomFeed("<entry><updated>2006-01-02T06:04:05Z</updated>" + c.elements + "</entry>")))
+            << c.name;
+        ASSERT_EQ(fetcher.items.size(), 1u) << c.name;
+        EXPECT_EQ(fetcher.items[0].body, c.expected) << c.name;
+    }
+}
+
+// Atom is found by its namespace, whatever prefix the document gives it; elements of other
+// vocabularies with Atom's names are not Atom's.
+TEST_F(FeedReading, AtomWithAnyPrefix) {
+    const std::string other = "xmlns:x=\"http://example.com/other\"";
+    const std::string body =
+        "<x:title " + other + ">Decoy</x:title><A:title>Feed</A:title><x:link " + other +
+        " href=\"/decoy\"/><A:link href=\"/\"/>"
+        "<x:entry " + other + "><x:updated>2006-01-02T06:04:05Z</x:updated></x:entry>"
+        "<A:entry><x:title " + other + ">Decoy</x:title><A:title>T</A:title><A:link rel=\"self\" href=\"/self\"/>"
+        "<A:link href=\"/1\"/><A:updated>2006-01-02T06:04:05Z</A:updated><A:summary>S</A:summary></A:entry>";
+    const auto document = [&](const std::string& prefix) {
+        const std::string declaration = prefix.empty() ? "xmlns" : "xmlns:" + prefix;
+        const std::string tag = prefix.empty() ? "" : prefix + ":";
+        std::string text = "<A:feed " + declaration + "=\"http://www.w3.org/2005/Atom\">" + body + "</A:feed>";
+        for (size_t at = text.find("A:"); at != std::string::npos; at = text.find("A:", at + tag.size())) {
+            text.replace(at, 2, tag);
+        }
+        return text;
+    };
+    for (const std::string prefix : {"", "atom", "a"}) {
+        fetcher.items.clear();
+        ASSERT_TRUE(read(document(prefix), 0, SubjectWithSender, L"text/xml", L"http://example.com/feed"))
+            << prefix;
+        EXPECT_EQ(fetcher.feedTitle, L"Feed") << prefix;
+        EXPECT_EQ(fetcher.feedLink, L"http://example.com/") << prefix;
+        ASSERT_EQ(fetcher.items.size(), 1u) << prefix;
+        expectItem(fetcher.items[0], kJanuary2, L"Feed []", L"[Blog] T", L"http://example.com/1", L"S", HtmlNormal);
+    }
 }
 
 // The fetcher initialises COM for its life and undoes only its own initialisation.

@@ -158,7 +158,12 @@ TEST_F(XmlDom, FeedKindByRootElement) {
         {L"<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"/>", FeedKind::Rdf},
         {L"<RDF/>", FeedKind::None},
         {L"<RSS version=\"2.0\"/>", FeedKind::None},
-        {L"<feed xmlns=\"http://www.w3.org/2005/Atom\"/>", FeedKind::None},
+        {L"<feed xmlns=\"http://www.w3.org/2005/Atom\"/>", FeedKind::Atom},
+        {L"<atom:feed xmlns:atom=\"http://www.w3.org/2005/Atom\"/>", FeedKind::Atom},
+        {L"<feed xmlns=\"http://www.w3.org/2005/Atom/\"/>", FeedKind::None},
+        {L"<feed xmlns=\"http://purl.org/atom/ns#\"/>", FeedKind::None},
+        {L"<feed/>", FeedKind::None},
+        {L"<Feed xmlns=\"http://www.w3.org/2005/Atom\"/>", FeedKind::None},
         {L"<html><body/></html>", FeedKind::None},
         {L"<opml version=\"2.0\"/>", FeedKind::None},
     };

@@ -1,4 +1,5 @@
 list(APPEND PORTABLE_TESTS
+    ${CMAKE_CURRENT_LIST_DIR}/AtomText_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Charset_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ContentDecoding_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateParsing_test.cpp

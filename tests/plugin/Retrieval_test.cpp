@@ -100,6 +100,36 @@ TEST_F(Retrieval, DeliversNewItemsOldestFirstAcrossFeeds) {
     for (const LinkEntry& link : pluginSettings.links) EXPECT_GE(link.lastRetrieved, before);
 }
 
+// Atom entries become mails like RSS items; a text summary keeps its line breaks for the
+// line-break mode.
+TEST_F(Retrieval, DeliversAtomEntries) {
+    server.writeFile("atom.xml",
+                     "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Gamma</title><author><name>Cy</name></author>"
+                     "<entry><title>Text entry</title><link href=\"http://g/1\"/><updated>2023-11-14T10:00:00Z</updated>"
+                     "<summary>a &lt; b\nc</summary></entry>"
+                     "<entry><title>Html entry</title><link rel=\"alternate\" href=\"http://g/2\"/>"
+                     "<published>2023-11-14T09:00:00Z</published>"
+                     "<content type=\"html\">&lt;p&gt;x&lt;/p&gt;</content></entry></feed>");
+    const auto harness = client(iniFor({{server.url("/atom.xml?type=application/atom%2Bxml"), "Gamma", 0}}));
+    ASSERT_TRUE(runToEnd(*harness));
+    const auto mails = standin::appendedMessages();
+    ASSERT_EQ(mails.size(), 2u);
+    EXPECT_NE(mails[0].text.find("Subject: =?UTF-8?B?" + base64("[Blog] Html entry") + "?=\r\n"), std::string::npos);
+    EXPECT_NE(mails[0].text.find("<BODY>\r\n<p>x</p><BR><BR><A HREF=\"http://g/2\">"), std::string::npos);
+    EXPECT_EQ(mails[1].text,
+              "From: =?UTF-8?B?" + base64("Gamma [Cy]") + "?=\r\n"
+              "Date: Tue, 14 Nov 2023 19:00:00 +0900\r\n"
+              "Subject: =?UTF-8?B?" + base64("[Blog] Text entry") + "?=\r\n"
+              "Message-Id: <http://g/1@mvfeedwick.invalid>\r\n"
+              "MIME-Version: 1.0\r\n"
+              "Content-Type: text/html; charset=UTF-8\r\n"
+              "Content-Transfer-Encoding: 8bit\r\n"
+              "\r\n"
+              "<HTML>\r\n<HEAD>\r\n<META HTTP-EQUIV=\"content-type\" content=\"text/html; charset=UTF-8\">\r\n"
+              "</HEAD>\r\n<BODY>\r\na &lt; b<BR>\r\nc<BR><BR><A HREF=\"http://g/1\">http://g/1</A>\r\n"
+              "</BODY>\r\n</HTML>\r\n\r\n");
+}
+
 TEST_F(Retrieval, PrefetchLinksMailTheRewrittenPageOrTheTimeoutNotice) {
     const std::string page =
         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\"></head>"
