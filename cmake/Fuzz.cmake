@@ -7,8 +7,9 @@ endif()
 
 set(FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
+find_package(ZLIB REQUIRED)
 add_layer_libraries(PREFIX feedwick_portable_fuzz KINDS PORTABLE OPTIONS ${FUZZ_SANITIZERS} -fsanitize=fuzzer-no-link
-                    LINK_OPTIONS ${FUZZ_SANITIZERS})
+                    LINK_OPTIONS ${FUZZ_SANITIZERS} LIBRARIES ZLIB::ZLIB)
 
 # One executable per target, named after its source; extra sources (test oracles) may follow.
 set(FUZZ_TARGETS "")

@@ -8,7 +8,10 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 set(SYSTEM_LIBRARIES ole32 oleaut32 uuid winhttp comctl32 comdlg32 shell32 shlwapi gdi32 user32 advapi32 version)
 
-add_layer_libraries(PREFIX feedwick KINDS PORTABLE WIN32 LIBRARIES ${SYSTEM_LIBRARIES})
+# zlib decodes compressed responses. Linked statically, like the runtime, so that every
+# Windows version has it.
+find_library(ZLIB_STATIC_LIBRARY NAMES libz.a REQUIRED)
+add_layer_libraries(PREFIX feedwick KINDS PORTABLE WIN32 LIBRARIES ${ZLIB_STATIC_LIBRARY} ${SYSTEM_LIBRARIES})
 
 add_library(MvFeedwick SHARED ${PLUGIN_ENTRY_SOURCES} ${RESOURCE_SOURCES})
 set_target_properties(MvFeedwick PROPERTIES PREFIX "" OUTPUT_NAME MvFeedwick)
@@ -44,13 +47,25 @@ add_standin_host(StandInHost-NoNextUnread standin_host_no_nextunread)
 # It carries the library's resources too, so that the dialogs open from the test program.
 add_executable(feedwick_tests ${PORTABLE_TESTS} ${WIN32_TESTS} ${RESOURCE_SOURCES} $<TARGET_OBJECTS:standin_host_full>)
 target_include_directories(feedwick_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/host)
-target_link_libraries(feedwick_tests PRIVATE feedwick_plugin gtest_main)
+target_link_libraries(feedwick_tests PRIVATE feedwick_plugin gtest_main crypt32)
 target_link_options(feedwick_tests PRIVATE ${STATIC_RUNTIME} -Wl,--kill-at)
 add_dependencies(feedwick_tests MvFeedwick StandInHost StandInHost-NoConnect
                  StandInHost-NoSetStatus StandInHost-NoNextUnread)
 
+# The test server's HTTPS certificates, with their keys, made once per build folder; only the
+# tests' own Wine prefix trusts their authority.
+set(TEST_CERTIFICATES_DIR ${CMAKE_BINARY_DIR}/test-certificates)
+add_custom_command(OUTPUT ${TEST_CERTIFICATES_DIR}/ca.der
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/server/make-certificates ${TEST_CERTIFICATES_DIR}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/server/make-certificates
+    COMMENT "Making the test server's certificates"
+    VERBATIM)
+add_custom_target(test_certificates DEPENDS ${TEST_CERTIFICATES_DIR}/ca.der)
+add_dependencies(feedwick_tests test_certificates)
+
 set(TEST_FILES_ENVIRONMENT
     "FEEDWICK_TEST_SERVER=${CMAKE_SOURCE_DIR}/tests/server/feedserver.py"
+    "FEEDWICK_TEST_CERTIFICATES=${TEST_CERTIFICATES_DIR}"
     "FEEDWICK_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data")
 set(TEST_ENVIRONMENT ${TEST_FILES_ENVIRONMENT} "TZ=JST-9")
 add_test(NAME win32_cp936 COMMAND feedwick_tests)

@@ -10,10 +10,14 @@
 
 #include "common/DateText.h"
 #include "common/Handles.h"
+#include "feed/ContentDecoding.h"
 
 namespace {
 
 constexpr wchar_t kUserAgent[] = L"Mirvel! Feedwick/1.2";
+// WinHTTP passes compressed bodies through as long as WINHTTP_OPTION_DECOMPRESSION is not set,
+// which it never is: decoded here, the body cap counts the decoded bytes.
+constexpr wchar_t kAcceptEncoding[] = L"Accept-Encoding: gzip, deflate";
 constexpr DWORD kReadSliceBytes = 64 * 1024;
 
 struct RequestPlan {
@@ -60,12 +64,15 @@ struct Connection {
     ScopedInternet request;
 };
 
+bool addHeader(HINTERNET request, const std::wstring& header) {
+    return WinHttpAddRequestHeaders(request, header.c_str(), static_cast<DWORD>(header.size()),
+                                    WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
+}
+
 bool addIfModifiedSince(HINTERNET request, int32_t time) {
     const std::string date = formatRfc822Date(time, 0);
     // The date text is ASCII, so widening each character is exact.
-    const std::wstring header = L"If-Modified-Since: " + std::wstring(date.begin(), date.end());
-    return WinHttpAddRequestHeaders(request, header.c_str(), static_cast<DWORD>(header.size()),
-                                    WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
+    return addHeader(request, L"If-Modified-Since: " + std::wstring(date.begin(), date.end()));
 }
 
 bool openConnection(const RequestPlan& plan, DWORD sessionFlags, Connection& connection) {
@@ -86,7 +93,7 @@ bool openConnection(const RequestPlan& plan, DWORD sessionFlags, Connection& con
     connection.request.reset(WinHttpOpenRequest(connection.connect.get(), L"GET", plan.pathAndQuery.c_str(),
                                                 nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                 plan.secure ? WINHTTP_FLAG_SECURE : 0));
-    if (!connection.request) return false;
+    if (!connection.request || !addHeader(connection.request.get(), kAcceptEncoding)) return false;
     return plan.ifModifiedSince == 0 || addIfModifiedSince(connection.request.get(), plan.ifModifiedSince);
 }
 
@@ -130,16 +137,18 @@ bool queryStatusCode(HINTERNET request, DWORD& status) {
 
 // WinHTTP ends a body at the close of the connection even when the server announced more:
 // such a body was cut off, not finished. 204 and 304 carry none, whatever they announce.
+// `received` counts the bytes as sent, before decoding.
 bool bodyIsWhole(HINTERNET request, DWORD status, size_t received) {
     if (status == HTTP_STATUS_NO_CONTENT || status == HTTP_STATUS_NOT_MODIFIED) return true;
     DWORD announced = 0;
     return !queryNumber(request, WINHTTP_QUERY_CONTENT_LENGTH, announced) || received == announced;
 }
 
-bool queryContentType(HINTERNET request, std::wstring& contentType) {
+// A header that is not there leaves `text` empty.
+bool queryHeaderText(HINTERNET request, DWORD query, std::wstring& text) {
     DWORD bytes = 0;
-    if (WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX,
-                            WINHTTP_NO_OUTPUT_BUFFER, &bytes, WINHTTP_NO_HEADER_INDEX)) {
+    if (WinHttpQueryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &bytes,
+                            WINHTTP_NO_HEADER_INDEX)) {
         return true;
     }
     const DWORD error = GetLastError();
@@ -147,24 +156,26 @@ bool queryContentType(HINTERNET request, std::wstring& contentType) {
     if (error != ERROR_INSUFFICIENT_BUFFER) return false;
     std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
     bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX, &value[0], &bytes,
+    if (!WinHttpQueryHeaders(request, query, WINHTTP_HEADER_NAME_BY_INDEX, &value[0], &bytes,
                              WINHTTP_NO_HEADER_INDEX)) {
         return false;
     }
     value.resize(bytes / sizeof(wchar_t));
-    contentType = std::move(value);
+    text = std::move(value);
     return true;
 }
 
-// Reads at most one byte past the cap, so an oversized body costs no more memory than that.
-bool readBody(HINTERNET request, Exchange& exchange, std::string& body) {
+// Decodes the body as it arrives. Neither the bytes taken from the connection nor the decoded
+// ones go more than one byte past the cap, so an oversized body, or one that inflates past
+// the cap, costs no more memory than that and ends at once.
+bool readBody(HINTERNET request, Exchange& exchange, BodyDecoder& decoder, std::string& body, size_t& received) {
     for (;;) {
         DWORD available = 0;
         if (!exchange.complete(WinHttpQueryDataAvailable(request, exchange.inlineCount(available)), available)) {
             return false;
         }
         if (available == 0) return true;
-        const size_t room = kMaxResponseBodyBytes + 1 - body.size();
+        const size_t room = kMaxResponseBodyBytes + 1 - received;
         const DWORD wanted = static_cast<DWORD>(std::min<size_t>({available, kReadSliceBytes, room}));
         DWORD read = 0;
         if (!exchange.completeRead(WinHttpReadData(request, exchange.readBuffer(), wanted, exchange.inlineCount(read)),
@@ -172,9 +183,23 @@ bool readBody(HINTERNET request, Exchange& exchange, std::string& body) {
             return false;
         }
         if (read == 0) return true;
-        body.append(exchange.readBuffer(), std::min(read, wanted));
-        if (body.size() > kMaxResponseBodyBytes) return false;
+        read = std::min(read, wanted);
+        received += read;
+        if (received > kMaxResponseBodyBytes || !decoder.decode({exchange.readBuffer(), read}, body)) return false;
     }
+}
+
+// False for a body that is cut off, cannot be decoded or is over the cap.
+bool receiveBody(HINTERNET request, DWORD status, Exchange& exchange, std::string& body) {
+    std::wstring contentEncoding;
+    if (!queryHeaderText(request, WINHTTP_QUERY_CONTENT_ENCODING, contentEncoding)) return false;
+    // A body that cannot be decoded is neither a feed nor a page.
+    const ContentCoding coding = ContentCodingOf(contentEncoding);
+    if (coding == ContentCoding::Unsupported) return false;
+    BodyDecoder decoder(coding, kMaxResponseBodyBytes);
+    size_t received = 0;
+    return readBody(request, exchange, decoder, body, received) && decoder.finished() &&
+           bodyIsWhole(request, status, received);
 }
 
 HttpGetResult runExchange(HINTERNET request, const RequestPlan& plan, Exchange& exchange) {
@@ -190,9 +215,8 @@ HttpGetResult runExchange(HINTERNET request, const RequestPlan& plan, Exchange& 
         result.outcome = exchange.stillWanted() ? HttpGetResult::NotModified : HttpGetResult::Failed;
         return result;
     }
-    if (!queryContentType(request, result.contentType)) return {};
-    if (!readBody(request, exchange, result.body) || !bodyIsWhole(request, status, result.body.size()) ||
-        !exchange.stillWanted()) {
+    if (!queryHeaderText(request, WINHTTP_QUERY_CONTENT_TYPE, result.contentType) ||
+        !receiveBody(request, status, exchange, result.body) || !exchange.stillWanted()) {
         return {};
     }
     result.outcome = HttpGetResult::Received;

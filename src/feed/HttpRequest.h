@@ -17,17 +17,19 @@ struct HttpGetResult {
     std::wstring contentType;  // the Content-Type value as the server sent it (Received only)
 };
 
-// A body longer than this ends the request as Failed, so that a server that never stops
-// sending cannot exhaust the 32-bit host process's memory.
+// A body longer than this, as sent or once decoded, ends the request as Failed, so that a
+// server that never stops sending, or a small compressed body that inflates without end,
+// cannot exhaust the 32-bit host process's memory.
 constexpr size_t kMaxResponseBodyBytes = 16u * 1024u * 1024u;
 
-// Sends "User-Agent" and, when `ifModifiedSince` is not 0, "If-Modified-Since"; the four
-// time-outs (and the wait for the response headers) are `timeoutSeconds`. A Background
-// request also fails once more than `timeoutSeconds` one-second waits have passed without
-// the whole response, or at the first wait that sees `*stopRequested` set; a
-// Foreground one at the first blocking call that ends after `timeoutSeconds`. A 304 to a
-// conditional request is NotModified; every other status is Received with its body. An
-// unusable URL, a network error, a body over the cap and a body cut off before its
-// Content-Length are Failed. Never throws.
+// Sends "User-Agent", "Accept-Encoding: gzip, deflate" and, when `ifModifiedSince` is not 0,
+// "If-Modified-Since"; the body comes back decoded. The four time-outs (and the wait for the
+// response headers) are `timeoutSeconds`. A Background request also fails once more than
+// `timeoutSeconds` one-second waits have passed without the whole response, or at the first
+// wait that sees `*stopRequested` set; a Foreground one at the first blocking call that ends
+// after `timeoutSeconds`. A 304 to a conditional request is NotModified; every other status
+// is Received with its body. An unusable URL, a network error, a certificate that fails its
+// checks, a body over the cap, a body cut off before its Content-Length, a compressed body
+// that is broken or ends early and an unknown Content-Encoding are Failed. Never throws.
 HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode,
                       const std::atomic<int32_t>* stopRequested = nullptr);

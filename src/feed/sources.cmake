@@ -1,5 +1,6 @@
 list(APPEND PORTABLE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Charset.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ContentDecoding.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateParsing.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EntityRepair.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FeedItem.cpp

@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "support/ProcessMemory.h"
 #include "support/TestServer.h"
 
 namespace {
@@ -103,6 +104,7 @@ TEST_F(HttpGetTest, SendsTheUserAgentAndTheConditionalDate) {
             HttpGet(server->url(pathAndQuery), 5, row.ifModifiedSince, mode);
             const LoggedRequest request = loggedRequest(pathAndQuery);
             EXPECT_EQ(request.header("User-Agent"), std::optional<std::string>("Mirvel! Feedwick/1.2"));
+            EXPECT_EQ(request.header("Accept-Encoding"), std::optional<std::string>("gzip, deflate"));
             EXPECT_EQ(request.header("If-Modified-Since"), row.header);
         }
     }
@@ -182,6 +184,55 @@ TEST_F(HttpGetTest, BodiesOverTheCapFail) {
         if (row.outcome != HttpGetResult::Received) continue;
         EXPECT_EQ(result.body.size(), row.size);
         EXPECT_TRUE(result.body == generatedBody(row.size));
+    }
+}
+
+TEST_F(HttpGetTest, CompressedBodiesDecodeOrFail) {
+    const std::string cap = std::to_string(kMaxResponseBodyBytes);
+    const std::string pastCap = std::to_string(kMaxResponseBodyBytes + 1);
+    struct Row {
+        const char* name;
+        std::string pathAndQuery;
+        std::optional<std::string> body;  // none: Failed
+    };
+    const Row rows[] = {
+        {"gzip", "/feed.xml?encoding=gzip", kFeed},
+        {"zlib-wrapped deflate", "/feed.xml?encoding=deflate", kFeed},
+        {"raw deflate", "/feed.xml?encoding=rawdeflate", kFeed},
+        {"x-gzip", "/feed.xml?encoding=gzip&encoding-header=x-gzip", kFeed},
+        {"identity", "/feed.xml?encoding=identity", kFeed},
+        {"error page", "/gone?status=404&body=gone&encoding=gzip", "gone"},
+        {"inflates to the cap", "/x?encoding=deflate&size=" + cap, generatedBody(kMaxResponseBodyBytes)},
+        {"inflates one byte past the cap", "/x?encoding=gzip&size=" + pastCap, std::nullopt},
+        {"truncated gzip", "/feed.xml?encoding=gzip&truncate-compressed=4", std::nullopt},
+        {"truncated deflate", "/x?size=100000&encoding=rawdeflate&truncate-compressed=100", std::nullopt},
+        {"unknown coding", "/feed.xml?encoding=br", std::nullopt},
+        {"plain body called gzip", "/feed.xml?encoding-header=gzip", std::nullopt},
+        {"gzip called deflate", "/feed.xml?encoding=gzip&encoding-header=deflate", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        for (HttpMode mode : kBothModes) {
+            SCOPED_TRACE(std::string(row.name) + ", " + modeName(mode));
+            const HttpGetResult result = HttpGet(server->url(row.pathAndQuery), 30, 0, mode);
+            EXPECT_EQ(result.outcome, row.body ? HttpGetResult::Received : HttpGetResult::Failed);
+            EXPECT_TRUE(result.body == row.body.value_or("")) << result.body.size() << " bytes";
+        }
+    }
+}
+
+TEST_F(HttpGetTest, ACompressionBombFailsAtTheCapAtOnce) {
+    // 1 GiB of zeros in 1 MiB of gzip: inflating it, or even taking all of it in, would
+    // cost seconds and commit hundreds of MiB.
+    constexpr size_t kBombBytes = 1024u * 1024u * 1024u;
+    constexpr size_t kPeakToleranceBytes = 64u * 1024u * 1024u;
+    for (HttpMode mode : kBothModes) {
+        SCOPED_TRACE(modeName(mode));
+        const size_t peakBefore = currentMemoryUse().peakWorkingSetBytes;
+        const Elapsed elapsed;
+        EXPECT_EQ(HttpGet(server->url("/x?bomb=" + std::to_string(kBombBytes)), 30, 0, mode).outcome,
+                  HttpGetResult::Failed);
+        EXPECT_LE(elapsed.ms(), 1500u);
+        EXPECT_LE(currentMemoryUse().peakWorkingSetBytes, peakBefore + kPeakToleranceBytes);
     }
 }
 

@@ -1,5 +1,6 @@
 list(APPEND PORTABLE_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/Charset_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ContentDecoding_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateParsing_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EntityRepair_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FeedItem_test.cpp
@@ -9,6 +10,7 @@ list(APPEND WIN32_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/FeedReading_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HostileServer_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HttpRequest_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HttpsFetch_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LegacyCharsets_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpmlImport_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ResponseBody_test.cpp

@@ -151,6 +151,30 @@ TEST_F(Retrieval, SecondRunAsksIfModifiedSinceAndDeliversNothingNew) {
     EXPECT_GE(pluginSettings.links.at(0).lastRetrieved, firstFetch);
 }
 
+TEST_F(Retrieval, CompressedAnswersDeliverTheSameMails) {
+    server.writeFile("page.html", "<html><body><a href=\"next.html\">next</a></body></html>");
+    const std::string pageUrl = toAnsi(server.url("/page.html"));
+    server.writeFile("a.xml", rss2("Alpha", item("A", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x\ny")));
+    server.writeFile("b.xml", rss2("Beta", item("B", pageUrl, "Tue, 14 Nov 2023 11:00:00 +0000", "own text")));
+    const std::string ini = iniFor({{server.url("/a.xml"), "Alpha"}, {server.url("/b.xml"), "Beta", 2}});
+    // The same URLs each time; the server's default coding changes.
+    const auto mailsWith = [&](const std::string& coding) {
+        server.writeFile(".encoding", coding);
+        const auto harness = client(ini);
+        EXPECT_TRUE(runToEnd(*harness));
+        std::vector<std::string> texts;
+        for (const auto& mail : standin::appendedMessages()) texts.push_back(mail.text);
+        return texts;
+    };
+    const std::vector<std::string> plain = mailsWith("");
+    ASSERT_EQ(plain.size(), 2u);
+    for (const char* coding : {"gzip", "deflate", "rawdeflate"}) {
+        EXPECT_EQ(mailsWith(coding), plain) << coding;
+    }
+    // The server did compress: a coding nobody can decode delivers nothing.
+    EXPECT_TRUE(mailsWith("br").empty());
+}
+
 TEST_F(Retrieval, SpentTimeBudgetDeliversNothingAndKeepsTheFile) {
     server.writeFile("a.xml", rss2("Alpha", item("One", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
     const std::string ini = iniFor({{server.url("/a.xml?delay=1.2"), "Slow"}, {server.url("/a.xml"), "Never"}},

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Loopback HTTP server for the fetch tests.
 
-Serves files below a root folder on 127.0.0.1 at a free port. Query parameters choose how
-each request is answered, so that tests can combine them:
+Serves files below a root folder on 127.0.0.1 at a free port, and with --tls the same over
+HTTPS at four more ports, each with its own certificate from the folder that
+make-certificates fills: "https" (good.pem, valid for 127.0.0.1), "wrong-host",
+"expired" and "unknown-ca". Query parameters choose how each request is answered, so that
+tests can combine them:
 
   status=N      status code (default 200; 404 for a missing file)
   type=T        Content-Type value (URL-encoded); no Content-Type header without it
@@ -27,12 +30,23 @@ each request is answered, so that tests can combine them:
                   garbage  a size line that is no hexadecimal number
                   huge     a chunk of 2**64 - 1 bytes is announced, the body follows,
                            then the connection closes
+  encoding=C    compress the body with C: gzip, deflate (zlib-wrapped) or rawdeflate (no
+                wrapper, still called "deflate"), and send that Content-Encoding; any
+                other C is sent as the Content-Encoding of the unchanged body
+                (a file ".encoding" in the root folder holds the C of every request
+                that names none, so that the same URLs can be answered compressed)
+  encoding-header=V  send V as the Content-Encoding instead, whatever the body is
+  truncate-compressed=N  leave the last N bytes off the compressed body; its
+                Content-Length still matches what is sent
+  bomb=N        a gzip body that inflates to N zero bytes, compressed while it is sent,
+                ended by closing the connection (no Content-Length)
 
 Each request is appended to the log file as one JSON line: {"path": ..., "headers": {...}}.
 With --timings, each answered request also appends "SECONDS PATH" there: the time from
 reading the request to the end of the answer, the server's own share of an exchange.
-The port and the process id go to the port file ("PORT PID"), written atomically. The
-server ends by itself after its lifetime, so a crashed test run cannot leave it behind.
+The port and the process id go to the port file ("PORT PID", then "NAME=PORT" for each
+HTTPS port), written atomically. The server ends by itself after its lifetime, so a crashed
+test run cannot leave it behind.
 """
 
 import argparse
@@ -42,15 +56,21 @@ import os
 import random
 import signal
 import socket
+import ssl
 import struct
 import sys
 import threading
 import time
 import urllib.parse
+import zlib
 
 stopping = threading.Event()
 log_lock = threading.Lock()
 CHUNK = 64 * 1024
+# zlib's window bits and the Content-Encoding of each coding the server applies.
+CODINGS = {"gzip": (31, "gzip"), "deflate": (15, "deflate"), "rawdeflate": (-15, "deflate")}
+TLS_PORTS = {"https": "good.pem", "wrong-host": "wrong-host.pem", "expired": "expired.pem",
+             "unknown-ca": "unknown-ca.pem"}
 
 
 def generated_body(size):
@@ -68,6 +88,28 @@ def generated_body(size):
 def garbage_body(size):
     """`size` pseudo-random bytes, NULs and invalid UTF-8 included, seeded by the size."""
     return random.Random(size).randbytes(size)
+
+
+def content_coded(body, params):
+    """The body as `encoding` and `truncate-compressed` make it, and its Content-Encoding."""
+    coding = params.get("encoding")
+    if coding in CODINGS:
+        window_bits, coding = CODINGS[coding]
+        compressor = zlib.compressobj(9, zlib.DEFLATED, window_bits)
+        body = compressor.compress(body) + compressor.flush()
+        body = body[:len(body) - int(params.get("truncate-compressed", "0"))]
+    return body, params.get("encoding-header", coding)
+
+
+def bomb_body(size):
+    """Yields a gzip stream of `size` zero bytes, compressing only what is asked for."""
+    compressor = zlib.compressobj(9, zlib.DEFLATED, 31)
+    zeros = bytes(CHUNK)
+    for offset in range(0, size, CHUNK):
+        piece = compressor.compress(zeros[:min(CHUNK, size - offset)])
+        if piece:
+            yield piece
+    yield compressor.flush()
 
 
 def chunked(body, mode):
@@ -89,10 +131,12 @@ def chunked(body, mode):
 class Answer:
     """What one request gets: status, headers and the body as a sequence of byte chunks."""
 
-    def __init__(self, status=200, headers=None, chunks=()):
+    def __init__(self, status=200, headers=None, chunks=(), streamed=False):
         self.status = status
         self.headers = headers or []
         self.chunks = chunks
+        # Sent as it is made, without a Content-Length, and ended by closing the connection.
+        self.streamed = streamed
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -103,6 +147,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         url = urllib.parse.urlsplit(self.path)
         # latin-1 keeps each %XX of an inline body as exactly that byte.
         params = {k: v[-1] for k, v in urllib.parse.parse_qs(url.query, keep_blank_values=True, encoding="latin-1").items()}
+        default_encoding = self.default_encoding()
+        if default_encoding:
+            params.setdefault("encoding", default_encoding)
         self.log_request_line()
         started = time.perf_counter()
         if params.get("hang") == "1":
@@ -133,11 +180,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return Answer(status, headers, generated_body(int(params["size"])))
         if "garbage" in params:
             return Answer(status, headers, [garbage_body(int(params["garbage"]))])
+        if "bomb" in params:
+            return Answer(status, headers + [("Content-Encoding", "gzip")], bomb_body(int(params["bomb"])), True)
         file = self.file_below_root(path)
         if file is None:
             return Answer(int(params.get("status", "404")), headers)
         with open(file, "rb") as stream:
             return Answer(status, headers, [stream.read()])
+
+    def default_encoding(self):
+        try:
+            with open(os.path.join(self.server.root, ".encoding"), encoding="ascii") as file:
+                return file.read().strip()
+        except FileNotFoundError:
+            return ""
 
     def file_below_root(self, path):
         root = os.path.realpath(self.server.root)
@@ -156,13 +212,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
         body_allowed = answer.status not in (204, 304)
         chunks = answer.chunks if body_allowed else []
         length = params.get("size") if "size" in params and body_allowed else None
-        if length is None or "chunked" in params:
+        coded = body_allowed and ("encoding" in params or "encoding-header" in params)
+        if not answer.streamed and (length is None or "chunked" in params or coded):
             chunks = [b"".join(chunks)]
             length = len(chunks[0])
+        if coded:
+            chunks[0], coding = content_coded(chunks[0], params)
+            length = len(chunks[0])
+            self.send_header("Content-Encoding", coding)
         if "chunked" in params and body_allowed:
             self.send_header("Transfer-Encoding", "chunked")
             chunks = [chunked(chunks[0], params["chunked"])]
-        elif body_allowed:
+        elif body_allowed and not answer.streamed:
             self.send_header("Content-Length", str(length))
         self.send_header("Connection", "close")
         self.end_headers()
@@ -200,6 +261,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
         self.connection.close()
 
+    def setup(self):
+        super().setup()
+        # The handshake of an HTTPS port happens here, on the request's own thread, so that
+        # a client that stalls it or refuses the certificate holds up no other.
+        if isinstance(self.connection, ssl.SSLSocket):
+            self.connection.do_handshake()
+
     def log_request_line(self):
         entry = {"path": self.path, "headers": dict(self.headers.items())}
         with log_lock, open(self.server.log_file, "a", encoding="utf-8") as log:
@@ -232,25 +300,43 @@ def main():
     parser.add_argument("--log", required=True, help="gets one JSON line per request")
     parser.add_argument("--timings", help="gets the server's time for each answered request")
     parser.add_argument("--lifetime", type=float, default=300, help="seconds until it stops")
+    parser.add_argument("--tls", help="folder of the HTTPS ports' certificates (make-certificates)")
     options = parser.parse_args()
 
-    server = Server(("127.0.0.1", 0), Handler)
-    server.root = options.root
-    server.log_file = options.log
-    server.timings_file = options.timings
+    def listening_server(certificate=None):
+        server = Server(("127.0.0.1", 0), Handler)
+        server.root = options.root
+        server.log_file = options.log
+        server.timings_file = options.timings
+        if certificate:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(certificate)
+            server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
+        return server
+
+    server = listening_server()
+    tls_servers = {}
+    if options.tls:
+        tls_servers = {name: listening_server(os.path.join(options.tls, file)) for name, file in TLS_PORTS.items()}
     open(options.log, "a").close()
 
     def stop(*_):
         stopping.set()
-        threading.Thread(target=server.shutdown, daemon=True).start()
+        for each in [server, *tls_servers.values()]:
+            threading.Thread(target=each.shutdown, daemon=True).start()
 
     signal.signal(signal.SIGTERM, stop)
     timer = threading.Timer(options.lifetime, stop)
     timer.daemon = True
     timer.start()
-    write_atomically(options.port_file, "%d %d\n" % (server.server_address[1], os.getpid()))
+    for tls_server in tls_servers.values():
+        threading.Thread(target=tls_server.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True).start()
+    ports = "".join(" %s=%d" % (name, each.server_address[1]) for name, each in tls_servers.items())
+    write_atomically(options.port_file, "%d %d%s\n" % (server.server_address[1], os.getpid(), ports))
     server.serve_forever(poll_interval=0.1)
     server.server_close()
+    for tls_server in tls_servers.values():
+        tls_server.server_close()
     return 0
 
 

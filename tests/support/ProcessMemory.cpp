@@ -29,6 +29,8 @@ MemoryUse currentMemoryUse() {
                              sizeof counters)) {
         // Wine leaves PrivateUsage 0 and reports the same figure as PagefileUsage.
         use.privateBytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
+        // Wine's peak commit charge is only the current one; its peak working set is a peak.
+        use.peakWorkingSetBytes = counters.PeakWorkingSetSize;
     }
     // Room for heaps made between the two calls.
     std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);

@@ -1,12 +1,16 @@
 #include "support/TestServer.h"
 
 #include <gtest/gtest.h>
+#include <wincrypt.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 
+#include "common/Handles.h"
 #include "common/TextConversion.h"
 
 namespace {
@@ -30,24 +34,50 @@ std::string unixPathOf(const std::string& windowsPath) {
     return result;
 }
 
-// Starts a program without waiting: Wine runs Unix programs this way, but their process
-// handles tell nothing.
+// Starts a Unix program without waiting. Wine runs it, but fills the process information
+// with whatever its stack held: closing those "handles" closed live ones of this process
+// (once the key of HKEY_CURRENT_USER), so they are left alone.
 bool launch(const std::string& commandLine) {
     std::vector<char> command(commandLine.begin(), commandLine.end());
     command.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process) != FALSE;
 }
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The folder of make-certificates, as a Unix path; empty when the tests run without one.
+std::string certificateFolder() {
+    const char* folder = std::getenv("FEEDWICK_TEST_CERTIFICATES");
+    return folder ? folder : "";
+}
+
+// Wine's drive Z: is the Unix root.
+std::string windowsPathOf(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+struct CertificateStoreTraits {
+    using Handle = HCERTSTORE;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle store) { CertCloseStore(store, 0); }
+};
+using ScopedCertificateStore = UniqueHolder<CertificateStoreTraits>;
+
+const char* tlsPortName(TlsPort port) {
+    switch (port) {
+        case TlsPort::Valid: return "https";
+        case TlsPort::WrongHost: return "wrong-host";
+        case TlsPort::Expired: return "expired";
+        case TlsPort::UnknownAuthority: return "unknown-ca";
+    }
+    return "";
+}
 
 // A process that has ended but was not reaped yet counts as gone.
 bool processExists(unsigned long pid) {
@@ -165,10 +195,10 @@ void TestServer::start() {
         ADD_FAILURE() << "no FEEDWICK_TEST_SERVER, or not running under Wine";
         return;
     }
-    const std::string command = std::string(kPython) + " " + quoted(script) + " --root " +
-                                quoted(unixFolder + "/www") + " --port-file " + quoted(unixFolder + "/port") +
-                                " --log " + quoted(unixFolder + "/requests.log") + " --lifetime " +
-                                std::to_string(kLifetimeSeconds);
+    std::string command = std::string(kPython) + " " + quoted(script) + " --root " + quoted(unixFolder + "/www") +
+                          " --port-file " + quoted(unixFolder + "/port") + " --log " +
+                          quoted(unixFolder + "/requests.log") + " --lifetime " + std::to_string(kLifetimeSeconds);
+    if (!certificateFolder().empty()) command += " --tls " + quoted(certificateFolder());
     if (!launch(command)) {
         ADD_FAILURE() << "could not start " << command;
         return;
@@ -181,10 +211,15 @@ bool TestServer::waitForPortFile() {
     while (GetTickCount64() < deadline) {
         int port = 0;
         unsigned long pid = 0;
-        if (std::sscanf(readFile(folder_.file("port")).c_str(), "%d %lu", &port, &pid) == 2 && port > 0 &&
-            pid > 1) {
+        std::istringstream line(readFile(folder_.file("port")));
+        if (line >> port >> pid && port > 0 && pid > 1) {
             port_ = port;
             pid_ = pid;
+            // Then "NAME=PORT" for each HTTPS port.
+            for (std::string entry; line >> entry;) {
+                const size_t equals = entry.find('=');
+                if (equals != std::string::npos) tlsPorts_[entry.substr(0, equals)] = std::atoi(&entry[equals + 1]);
+            }
             return true;
         }
         Sleep(kPollMs);
@@ -204,6 +239,12 @@ std::wstring TestServer::url(const std::string& pathAndQuery) const {
     return fromAnsi("http://127.0.0.1:" + std::to_string(port_) + pathAndQuery);
 }
 
+std::wstring TestServer::httpsUrl(TlsPort port, const std::string& pathAndQuery) const {
+    const auto found = tlsPorts_.find(tlsPortName(port));
+    const int number = found == tlsPorts_.end() ? 1 : found->second;
+    return fromAnsi("https://127.0.0.1:" + std::to_string(number) + pathAndQuery);
+}
+
 void TestServer::writeFile(const std::string& name, const std::string& bytes) const {
     ::writeFile(folder_.file("www\\" + name), bytes);
 }
@@ -218,6 +259,18 @@ std::vector<LoggedRequest> TestServer::requestLog() const {
         start = end + 1;
     }
     return requests;
+}
+
+bool trustTestAuthority() {
+    if (certificateFolder().empty()) return false;
+    const std::string authority = readFile(windowsPathOf(certificateFolder() + "/ca.der"));
+    const ScopedCertificateStore store(
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
+    return store && !authority.empty() &&
+           CertAddEncodedCertificateToStore(store.get(), X509_ASN_ENCODING,
+                                            reinterpret_cast<const BYTE*>(authority.data()),
+                                            static_cast<DWORD>(authority.size()), CERT_STORE_ADD_USE_EXISTING,
+                                            nullptr);
 }
 
 std::string generatedBody(size_t size) {

@@ -1,6 +1,8 @@
 #pragma once
 // The loopback HTTP server of tests/server/feedserver.py, run for the lifetime of one object.
-// Query parameters of a URL choose the server's answer; the script lists them.
+// Query parameters of a URL choose the server's answer; the script lists them. With the
+// certificates that tests/server/make-certificates made (FEEDWICK_TEST_CERTIFICATES), it
+// also serves HTTPS.
 #include <map>
 #include <optional>
 #include <string>
@@ -14,6 +16,14 @@ struct LoggedRequest {
 
     // Header names compare without regard to case, as in HTTP.
     std::optional<std::string> header(const std::string& name) const;
+};
+
+// The HTTPS ports, each with its own certificate.
+enum class TlsPort {
+    Valid,             // for 127.0.0.1, from the test authority
+    WrongHost,         // for another host name, from the test authority
+    Expired,           // for 127.0.0.1, from the test authority, expired
+    UnknownAuthority,  // for 127.0.0.1, from an authority nobody trusts
 };
 
 class TestServer {
@@ -30,6 +40,9 @@ public:
     int port() const { return port_; }
     // "http://127.0.0.1:PORT" followed by `pathAndQuery`, which starts with '/'.
     std::wstring url(const std::string& pathAndQuery) const;
+    // "https://127.0.0.1:PORT" of the port with that certificate, followed by `pathAndQuery`;
+    // a closed port when the server has no HTTPS.
+    std::wstring httpsUrl(TlsPort port, const std::string& pathAndQuery) const;
     // A file the server serves at "/" + `name`.
     void writeFile(const std::string& name, const std::string& bytes) const;
     // Every request so far, oldest first, logged before it was answered.
@@ -42,8 +55,13 @@ private:
 
     TempFolder folder_;
     int port_ = 0;
+    std::map<std::string, int> tlsPorts_;
     unsigned long pid_ = 0;
 };
+
+// Makes the Wine prefix that the tests run in trust the test authority of the HTTPS ports, by
+// adding it to the machine's root store there. Nothing outside the prefix sees it.
+bool trustTestAuthority();
 
 // The body the server generates for "size=N": 16-byte lines "%015d\n" holding their own
 // offset, cut to `size` bytes.
