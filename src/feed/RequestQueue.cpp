@@ -14,6 +14,7 @@ RequestQueue::RequestQueue(const HttpSession& session, std::vector<PlannedReques
         entry.request = std::move(request);
         entries_.push_back(std::move(entry));
     }
+    // Each thread makes one request at a time, so no more than `inFlight` go.
     const size_t threads = std::min(inFlight_, entries_.size());
     for (size_t i = 0; i < threads; ++i) {
         try {
@@ -39,7 +40,7 @@ RequestQueue::~RequestQueue() {
 HttpGetResult RequestQueue::take(size_t index) {
     std::unique_lock<std::mutex> lock(mutex_);
     windowStart_ = index;
-    windowEnd_ = std::min(index + inFlight_, entries_.size());
+    windowEnd_ = std::min(index + 2 * inFlight_ - 1, entries_.size());
     changed_.notify_all();
     Entry& entry = entries_.at(index);
     changed_.wait(lock, [&] { return entry.state == State::Ended; });

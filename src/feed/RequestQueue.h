@@ -25,11 +25,11 @@ constexpr size_t kRequestsPerHost = 2;
 class RequestQueue {
 public:
     // Nothing starts before the first take(). Requests then start in list order, each as
-    // soon as it is among the `inFlight` requests from the one last taken on and fewer than
-    // kRequestsPerHost requests are going to its host. So at most `inFlight` results are in
-    // flight or waiting at any time, and with 1 each request starts only when the caller
-    // takes it: the requests of a sequential walk. A request that a stop finds unstarted
-    // fails without being sent.
+    // soon as fewer than `inFlight` requests are going, fewer than kRequestsPerHost to its
+    // host, and it is less than 2 * `inFlight` - 1 places after the one last taken. That
+    // bounds the results held at a time, yet lets requests go on while the caller deals with
+    // the ones that ended; with 1 each request starts only when the caller takes it, as in
+    // a sequential walk. A request that a stop finds unstarted fails without being sent.
     RequestQueue(const HttpSession& session, std::vector<PlannedRequest> requests, size_t inFlight,
                  const StopSignal& stop);
     // Cancels the requests still going, so that their results come at once as Failed, and
@@ -66,8 +66,8 @@ private:
     std::condition_variable changed_;
     std::vector<Entry> entries_;
     std::map<std::wstring, size_t> goingToHost_;
-    // The requests that may go: from the one last taken to `inFlight_` further. Those
-    // before it are dealt with; those from its end on wait for a later take().
+    // The requests that may go: from the one last taken on. Those before it are dealt with;
+    // those from the end on wait for a later take().
     size_t windowStart_ = 0;
     size_t windowEnd_ = 0;
     bool cancelling_ = false;

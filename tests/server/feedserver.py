@@ -148,6 +148,9 @@ class Answer:
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "FeedwickTestServer/1"
+    # The headers and the body go out in separate writes; with Nagle's algorithm the body of an
+    # answer on a kept-alive connection would wait for the client's delayed acknowledgement.
+    disable_nagle_algorithm = True
 
     def do_GET(self):
         url = urllib.parse.urlsplit(self.path)
