@@ -13,8 +13,9 @@ namespace {
 constexpr int32_t kLongTimeoutSeconds = 30;
 // Requests that should have arrived have had this long; no more may come within it.
 constexpr DWORD kSettleMs = 400;
-// A stop or a cancellation ends the waits at once; this leaves room for a loaded machine.
-constexpr ULONGLONG kPromptMs = 1000;
+// A stop or a cancellation ends the waits at once; this leaves room for a loaded machine,
+// yet a wait that went on to its next one-second step would mostly take longer.
+constexpr ULONGLONG kPromptMs = 500;
 
 class RequestQueueTest : public ::testing::Test {
 protected:
