@@ -210,7 +210,7 @@ TEST_F(Retrieval, StopDuringSixHangingRequestsOnThreeHostsEndsTheRunAtOnce) {
     server.writeFile("a.xml", rss2("Alpha", item("One", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
     std::vector<Link> links = {{server.url("/a.xml"), "Quick"}};
     for (int i = 1; i <= 9; ++i) {
-        links.push_back({server.url("/a.xml?hang=" + std::to_string(i), i % kServedHosts + 1), "Hanging"});
+        links.push_back({server.url("/a.xml?hang=1&n=" + std::to_string(i), i % kServedHosts + 1), "Hanging"});
     }
     const auto harness = client(iniFor(links, "TimeoutC=30\r\n"));
     const std::string fileBefore = readFile(harness->iniPath());
