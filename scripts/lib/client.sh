@@ -11,17 +11,21 @@ build_client() {
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Serves $work/served; sets $base to its address. The server stops when the script exits.
+# Serves $work/served for $1 seconds (600 by default); further arguments are options of the
+# server (--hosts N, --latency-ms D). Sets $base to its address on 127.0.0.1; host_base N
+# gives it on 127.0.0.N. The server stops when the script exits.
 start_feed_server() {
     mkdir -p "$work/served"
     python3 "$root/tests/server/feedserver.py" --root "$work/served" --port-file "$work/port" \
-            --log "$work/requests.log" --timings "$work/timings.log" --lifetime "${1:-600}" &
+            --log "$work/requests.log" --timings "$work/timings.log" --lifetime "${1:-600}" "${@:2}" &
     server=$!
     trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true' EXIT
     for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
     [ -s "$work/port" ] || { echo "the feed server did not start" >&2; exit 1; }
-    base="http://127.0.0.1:$(cut -d' ' -f1 "$work/port")"
+    base=$(host_base 1)
 }
+
+host_base() { printf 'http://127.0.0.%d:%s' "$1" "$(cut -d' ' -f1 "$work/port")"; }
 
 # A client data folder with the mailbox "Demo" (folder demo0001.mb) and the plug-in in
 # $work/client, its INI written from the link lines given on standard input and the

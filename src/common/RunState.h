@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "common/StopSignal.h"
+
 struct RunState {
     std::atomic<int32_t> running{0};
     std::atomic<int32_t> stopRequested{0};
@@ -18,6 +20,14 @@ struct RunState {
 };
 
 extern RunState runState;
+
+// Stops the current run: sets `stopRequested` and wakes every wait of the run at once. The
+// stop command, the client's exit and the settings dialog all stop a run through it.
+void requestRunStop();
+// Clears the stop for a new run.
+void clearRunStop();
+// `stopRequested` with the event that requestRunStop() sets.
+StopSignal runStopSignal();
 
 // Whether a run that began at `runStart` may still start a fetch or a delivery: its
 // `timeoutSeconds` budget ends once the current time reaches runStart + timeoutSeconds.

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <new>
 #include <utility>
 
 #include "common/Handles.h"
@@ -9,19 +8,19 @@
 
 bool FeedFetcher::Fetch(const std::wstring& url, int32_t lastRetrieved, int32_t htmlMode, int32_t timeoutSeconds,
                         int32_t senderMode, bool foreground) {
-    lastError.clear();
     const WaitCursor cursor(foreground);
-    try {
-        HttpGetResult response = HttpGet(url, timeoutSeconds, lastRetrieved,
-                                         foreground ? HttpMode::Foreground : HttpMode::Background, stopRequested_);
-        switch (response.outcome) {
-            case HttpGetResult::Failed: return false;
-            case HttpGetResult::NotModified: return true;
-            case HttpGetResult::Received: break;
-        }
-        return ReadFeedBody(std::move(response.body), response.contentType, url, lastRetrieved, htmlMode,
-                            senderMode);
-    } catch (const std::bad_alloc&) {
-        return false;
+    return ReadResponse(HttpGet(url, timeoutSeconds, lastRetrieved,
+                                foreground ? HttpMode::Foreground : HttpMode::Background, stopRequested_),
+                        url, lastRetrieved, htmlMode, senderMode);
+}
+
+bool FeedFetcher::ReadResponse(HttpGetResult response, const std::wstring& url, int32_t lastRetrieved,
+                               int32_t htmlMode, int32_t senderMode) {
+    lastError.clear();
+    switch (response.outcome) {
+        case HttpGetResult::Failed: return false;
+        case HttpGetResult::NotModified: return true;
+        case HttpGetResult::Received: break;
     }
+    return ReadFeedBody(std::move(response.body), response.contentType, url, lastRetrieved, htmlMode, senderMode);
 }

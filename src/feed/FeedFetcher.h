@@ -8,6 +8,7 @@
 
 #include "common/ComHolders.h"
 #include "feed/FeedItem.h"
+#include "feed/HttpRequest.h"
 
 struct IXMLDOMElement;
 
@@ -31,7 +32,12 @@ public:
     bool Fetch(const std::wstring& url, int32_t lastRetrieved, int32_t htmlMode, int32_t timeoutSeconds,
                int32_t senderMode, bool foreground);
 
-    // What Fetch does with a received body: decode, load, classify, read. Relative item
+    // What Fetch does with the response to `url`: false when the request failed, true without
+    // a change when it was answered 304, otherwise what ReadFeedBody makes of the body.
+    bool ReadResponse(HttpGetResult response, const std::wstring& url, int32_t lastRetrieved, int32_t htmlMode,
+                      int32_t senderMode);
+
+    // What ReadResponse does with a received body: decode, load, classify, read. Relative item
     // links resolve against `documentUrl` and the xml:base values inside. False with
     // `lastError` set when the body is not well-formed XML, false with it empty when the
     // root is no feed or a COM call failed; items read before a failure stay. The body is

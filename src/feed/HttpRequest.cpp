@@ -7,6 +7,7 @@
 #include <climits>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "common/DateText.h"
 #include "common/Handles.h"
@@ -58,8 +59,12 @@ DWORD timeoutMilliseconds(int32_t seconds) {
     return static_cast<DWORD>(std::clamp<long long>(static_cast<long long>(seconds) * 1000, 1, INT_MAX));
 }
 
+ScopedInternet openSession(DWORD flags) {
+    return ScopedInternet(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                      WINHTTP_NO_PROXY_BYPASS, flags));
+}
+
 struct Connection {
-    ScopedInternet session;
     ScopedInternet connect;
     ScopedInternet request;
 };
@@ -75,25 +80,28 @@ bool addIfModifiedSince(HINTERNET request, int32_t time) {
     return addHeader(request, L"If-Modified-Since: " + std::wstring(date.begin(), date.end()));
 }
 
-bool openConnection(const RequestPlan& plan, DWORD sessionFlags, Connection& connection) {
-    connection.session.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                         WINHTTP_NO_PROXY_BYPASS, sessionFlags));
-    if (!connection.session) return false;
-    const int ms = static_cast<int>(plan.timeoutMs);
-    if (!WinHttpSetTimeouts(connection.session.get(), ms, ms, ms, ms)) return false;
+// The time-outs belong to the request, since the requests of one session have different ones.
+bool setTimeouts(HINTERNET request, DWORD timeoutMs) {
+    const int ms = static_cast<int>(timeoutMs);
+    if (!WinHttpSetTimeouts(request, ms, ms, ms, ms)) return false;
     // The wait for the response headers has a time-out of its own (90 s by default);
     // it follows the receive time-out so that a silent server cannot outlast the others.
-    DWORD responseTimeout = plan.timeoutMs;
-    if (!WinHttpSetOption(connection.session.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
-                          sizeof responseTimeout)) {
-        return false;
-    }
-    connection.connect.reset(WinHttpConnect(connection.session.get(), plan.host.c_str(), plan.port, 0));
+    DWORD responseTimeout = timeoutMs;
+    return WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                            sizeof responseTimeout);
+}
+
+bool openConnection(HINTERNET session, const RequestPlan& plan, Connection& connection) {
+    if (!session) return false;
+    connection.connect.reset(WinHttpConnect(session, plan.host.c_str(), plan.port, 0));
     if (!connection.connect) return false;
     connection.request.reset(WinHttpOpenRequest(connection.connect.get(), L"GET", plan.pathAndQuery.c_str(),
                                                 nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                 plan.secure ? WINHTTP_FLAG_SECURE : 0));
-    if (!connection.request || !addHeader(connection.request.get(), kAcceptEncoding)) return false;
+    if (!connection.request || !setTimeouts(connection.request.get(), plan.timeoutMs) ||
+        !addHeader(connection.request.get(), kAcceptEncoding)) {
+        return false;
+    }
     return plan.ifModifiedSince == 0 || addIfModifiedSince(connection.request.get(), plan.ifModifiedSince);
 }
 
@@ -238,8 +246,9 @@ private:
 };
 
 HttpGetResult foregroundGet(const RequestPlan& plan) {
+    const ScopedInternet session = openSession(0);
     Connection connection;
-    if (!openConnection(plan, 0, connection)) return {};
+    if (!openConnection(session.get(), plan, connection)) return {};
     ForegroundExchange exchange(plan.timeoutMs);
     return runExchange(connection.request.get(), plan, exchange);
 }
@@ -317,12 +326,17 @@ private:
 };
 
 // Waits for each call in one-second steps. At every step it gives up once more seconds
-// have passed than the time-out allows, or when a stop was requested.
+// have passed than the time-out allows, or when a stop was requested; a stop's event, and
+// the caller's cancel event, end the wait at once.
 class BackgroundExchange : public Exchange {
 public:
-    BackgroundExchange(AsyncCompletion& completion, DWORD_PTR context, int32_t timeoutSeconds,
-                       const std::atomic<int32_t>* stopRequested)
-        : completion_(completion), context_(context), timeoutSeconds_(timeoutSeconds), stopRequested_(stopRequested) {}
+    BackgroundExchange(AsyncCompletion& completion, DWORD_PTR context, int32_t timeoutSeconds, const StopSignal& stop,
+                       HANDLE cancel)
+        : completion_(completion), context_(context), timeoutSeconds_(timeoutSeconds), stop_(stop), cancel_(cancel) {
+        waited_[waitedCount_++] = completion.reported.get();
+        if (stop.event) waited_[waitedCount_++] = stop.event;
+        if (cancel) waited_[waitedCount_++] = cancel;
+    }
     BackgroundExchange(const BackgroundExchange&) = delete;
     BackgroundExchange& operator=(const BackgroundExchange&) = delete;
 
@@ -338,33 +352,38 @@ public:
         if (!issued || WaitForSingleObject(completion_.reported.get(), INFINITE) != WAIT_OBJECT_0) return false;
         return takeReport(count);
     }
-    bool stillWanted() const override { return !stopped(); }
+    bool stillWanted() const override {
+        return !stop_.requested() && !(cancel_ && WaitForSingleObject(cancel_, 0) == WAIT_OBJECT_0);
+    }
 
 private:
-    bool stopped() const { return stopRequested_ && *stopRequested_; }
-
     bool takeReport(DWORD& count) const {
         count = completion_.count;
         return completion_.succeeded;
     }
 
+    // The report comes first when it is there together with a stop: WaitForMultipleObjects
+    // names the lowest signalled handle.
     bool awaitReport() {
         for (;;) {
             const ULONGLONG now = GetTickCount64();
             const DWORD untilStep = now >= nextStep_ ? 0 : static_cast<DWORD>(nextStep_ - now);
-            const DWORD wait = WaitForSingleObject(completion_.reported.get(), untilStep);
+            const DWORD wait = WaitForMultipleObjects(waitedCount_, waited_, FALSE, untilStep);
             if (wait == WAIT_OBJECT_0) return true;
             if (wait != WAIT_TIMEOUT) return false;
             nextStep_ += 1000;
             ++waits_;
-            if (waits_ > timeoutSeconds_ || stopped()) return false;
+            if (waits_ > timeoutSeconds_ || stop_.requested()) return false;
         }
     }
 
     AsyncCompletion& completion_;
     DWORD_PTR context_;
     int32_t timeoutSeconds_;
-    const std::atomic<int32_t>* stopRequested_;
+    StopSignal stop_;
+    HANDLE cancel_;
+    HANDLE waited_[3] = {};
+    DWORD waitedCount_ = 0;
     int32_t waits_ = 0;
     ULONGLONG nextStep_ = GetTickCount64() + 1000;
 };
@@ -378,30 +397,57 @@ void keepWinHttpLoaded() {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"winhttp.dll", &module);
 }
 
-HttpGetResult backgroundGet(const RequestPlan& plan, int32_t timeoutSeconds, const std::atomic<int32_t>* stopRequested) {
-    keepWinHttpLoaded();
+HttpGetResult backgroundGet(HINTERNET session, const RequestPlan& plan, int32_t timeoutSeconds,
+                            const StopSignal& stop, HANDLE cancel) {
     AsyncCompletion completion;
     if (!completion.reported) return {};
     Registration registration(completion);
     Connection connection;
-    if (!openConnection(plan, WINHTTP_FLAG_ASYNC, connection)) return {};
+    if (!openConnection(session, plan, connection)) return {};
     StatusSubscription subscription(connection.request.get());
     if (!subscription) return {};
-    BackgroundExchange exchange(completion, registration.id(), timeoutSeconds, stopRequested);
+    BackgroundExchange exchange(completion, registration.id(), timeoutSeconds, stop, cancel);
     return runExchange(connection.request.get(), plan, exchange);
+}
+
+std::optional<RequestPlan> planFor(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince) {
+    RequestPlan plan;
+    if (!crackUrl(url, plan)) return std::nullopt;
+    plan.timeoutMs = timeoutMilliseconds(timeoutSeconds);
+    plan.ifModifiedSince = ifModifiedSince;
+    return plan;
 }
 
 }  // namespace
 
 HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode,
                       const std::atomic<int32_t>* stopRequested) {
+    if (mode == HttpMode::Background) {
+        return HttpSession().get(url, timeoutSeconds, ifModifiedSince, StopSignal{stopRequested, nullptr});
+    }
     try {
-        RequestPlan plan;
-        if (!crackUrl(url, plan)) return {};
-        plan.timeoutMs = timeoutMilliseconds(timeoutSeconds);
-        plan.ifModifiedSince = ifModifiedSince;
-        return mode == HttpMode::Foreground ? foregroundGet(plan) : backgroundGet(plan, timeoutSeconds, stopRequested);
+        const std::optional<RequestPlan> plan = planFor(url, timeoutSeconds, ifModifiedSince);
+        return plan ? foregroundGet(*plan) : HttpGetResult{};
     } catch (...) {
         return {};
     }
+}
+
+HttpSession::HttpSession() : session_(openSession(WINHTTP_FLAG_ASYNC)) { keepWinHttpLoaded(); }
+
+HttpGetResult HttpSession::get(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince,
+                               const StopSignal& stop, HANDLE cancel) const {
+    try {
+        const std::optional<RequestPlan> plan = planFor(url, timeoutSeconds, ifModifiedSince);
+        return plan ? backgroundGet(session_.get(), *plan, timeoutSeconds, stop, cancel) : HttpGetResult{};
+    } catch (...) {
+        return {};
+    }
+}
+
+std::wstring HostOfUrl(const std::wstring& url) {
+    RequestPlan plan;
+    if (!crackUrl(url, plan)) return {};
+    CharLowerBuffW(&plan.host[0], static_cast<DWORD>(plan.host.size()));
+    return plan.host;
 }

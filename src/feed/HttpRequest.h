@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "common/Handles.h"
+#include "common/StopSignal.h"
+
 enum class HttpMode {
     Foreground,  // a blocking exchange on the caller's thread
     Background,  // waited for in one-second steps, abandoned on a stop request or time-out
@@ -33,3 +36,22 @@ constexpr size_t kMaxResponseBodyBytes = 16u * 1024u * 1024u;
 // that is broken or ends early and an unknown Content-Encoding are Failed. Never throws.
 HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode,
                       const std::atomic<int32_t>* stopRequested = nullptr);
+
+// One WinHTTP session for the background requests of a run, which keeps its connections to a
+// host, and their TLS sessions, alive from one request to the next. Its requests may run on
+// several threads at once.
+class HttpSession {
+public:
+    HttpSession();
+
+    // A Background request as HttpGet makes it, which also ends at once as Failed when the
+    // stop's event or `cancel`, a manual-reset event (or null), is set.
+    HttpGetResult get(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince,
+                      const StopSignal& stop, HANDLE cancel = nullptr) const;
+
+private:
+    ScopedInternet session_;
+};
+
+// The host name of an http or https URL in lower case; empty for any other text.
+std::wstring HostOfUrl(const std::wstring& url);

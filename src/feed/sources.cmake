@@ -14,5 +14,6 @@ list(APPEND WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/FeedFetcher.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HttpRequest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpmlImport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RequestQueue.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ResponseBody.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlDom.cpp)

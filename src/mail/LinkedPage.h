@@ -5,6 +5,8 @@
 #include <string>
 
 #include "feed/Charset.h"
+#include "feed/HttpRequest.h"
+#include "feed/RequestQueue.h"
 
 class FeedFetcher;
 
@@ -13,8 +15,11 @@ struct LinkedPage {
     Charset charset = kUtf8;  // named by its head, else by its Content-Type
 };
 
-// Fetches `link` in the background within `TimeoutB` and rewrites its links. False when the
-// request failed, timed out or was stopped through `*stopRequested`. Empties the fetcher's
-// `lastError`.
-bool prefetchLinkedPage(FeedFetcher& fetcher, const std::wstring& link, LinkedPage& page,
-                        const std::atomic<int32_t>* stopRequested);
+// The request that prefetches `link`: unconditional, within `TimeoutB`.
+PlannedRequest linkedPageRequest(const std::wstring& link);
+
+// What a prefetch makes of `response`, the answer to its request for `link`: false when the
+// request failed, timed out or was stopped, otherwise the page with its links rewritten
+// (cut short once `*stopRequested` is set). Empties the fetcher's `lastError`.
+bool readLinkedPage(FeedFetcher& fetcher, const std::wstring& link, const HttpGetResult& response, LinkedPage& page,
+                    const std::atomic<int32_t>* stopRequested);

@@ -118,7 +118,7 @@ void setUpToolbar() {
     SendMessageA(toolbar, TB_ADDBUTTONSA, kToolbarImageCount, reinterpret_cast<LPARAM>(buttons));
 }
 
-void WINAPI requestStop(HWND, int) { runState.stopRequested = 1; }
+void WINAPI requestStop(HWND, int) { requestRunStop(); }
 
 void WINAPI runSetup(HWND owner, int) {
     if (runState.running || runState.exiting || runState.setupActive) return;

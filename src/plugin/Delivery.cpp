@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <optional>
+#include <vector>
 
 #include "common/HostApi.h"
 #include "common/TextConversion.h"
 #include "feed/FeedFetcher.h"
+#include "feed/RequestQueue.h"
 #include "mail/LinkedPage.h"
 #include "mail/MailText.h"
 #include "plugin/Plugin.h"
@@ -24,12 +26,23 @@ std::string progressText(size_t position, size_t count) {
                   std::to_wstring(count) + L"]");
 }
 
+// The page requests of the prefetch-mode items, in delivery order.
+std::vector<PlannedRequest> pageRequests(const std::vector<FeedItem>& items) {
+    std::vector<PlannedRequest> requests;
+    for (const FeedItem& item : items) {
+        if (item.htmlMode == HtmlPrefetchLink) requests.push_back(linkedPageRequest(item.link));
+    }
+    return requests;
+}
+
 // The item's mail; none when its page prefetch failed on a stop request, which ends delivery.
-std::optional<std::string> composeItemMail(FeedFetcher& fetcher, const FeedItem& item) {
+// A prefetch-mode item takes the next of the page requests.
+std::optional<std::string> composeItemMail(FeedFetcher& fetcher, const FeedItem& item, RequestQueue& pages,
+                                           size_t& nextPage) {
+    if (item.htmlMode != HtmlPrefetchLink) return itemMailText(item, nullptr);
     LinkedPage page;
-    const bool prefetch = item.htmlMode == HtmlPrefetchLink;
-    const bool pageFetched = prefetch && prefetchLinkedPage(fetcher, item.link, page, &runState.stopRequested);
-    if (prefetch && !pageFetched && runState.stopRequested) return std::nullopt;
+    const bool pageFetched = readLinkedPage(fetcher, item.link, pages.take(nextPage++), page, &runState.stopRequested);
+    if (!pageFetched && runState.stopRequested) return std::nullopt;
     return itemMailText(item, pageFetched ? &page : nullptr);
 }
 
@@ -55,12 +68,15 @@ std::string itemMailText(const FeedItem& item, const LinkedPage* page) {
     return composeMailText(parts);
 }
 
-bool deliverItems(FeedFetcher& fetcher, const std::wstring& inboxFolderId, int32_t runStart) {
+bool deliverItems(FeedFetcher& fetcher, const HttpSession& session, const std::wstring& inboxFolderId,
+                  int32_t runStart) {
     const std::string folder = toAnsi(inboxFolderId);
     const size_t count = fetcher.items.size();
+    RequestQueue pages(session, pageRequests(fetcher.items), requestsInFlight(), runStopSignal());
+    size_t nextPage = 0;
     for (size_t i = 0; i < count; ++i) {
         if (!runBudgetLeft(runStart, pluginSettings.TimeoutS)) return false;
-        const std::optional<std::string> mail = composeItemMail(fetcher, fetcher.items[i]);
+        const std::optional<std::string> mail = composeItemMail(fetcher, fetcher.items[i], pages, nextPage);
         if (!mail) return false;
         hostApi.SetMessageText(nullptr, progressText(i + 1, count).c_str());
         hostApi.AppendMessage(folder.c_str(), mail->c_str());

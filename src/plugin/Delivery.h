@@ -4,6 +4,7 @@
 #include <string>
 
 class FeedFetcher;
+class HttpSession;
 struct FeedItem;
 struct LinkedPage;
 
@@ -12,6 +13,8 @@ struct LinkedPage;
 std::string itemMailText(const FeedItem& item, const LinkedPage* page);
 
 // Composes and hands to the client each of the fetcher's items, in order, showing
-// "[i/n]" progress. False when it ended early: the run's `TimeoutS` budget, counted from
+// "[i/n]" progress. The pages of prefetch-mode items are requested on `session` ahead of
+// their items. False when it ended early: the run's `TimeoutS` budget, counted from
 // `runStart`, was spent before an item, or a page prefetch failed on a stop request.
-bool deliverItems(FeedFetcher& fetcher, const std::wstring& inboxFolderId, int32_t runStart);
+bool deliverItems(FeedFetcher& fetcher, const HttpSession& session, const std::wstring& inboxFolderId,
+                  int32_t runStart);

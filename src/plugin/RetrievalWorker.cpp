@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/Clock.h"
 #include "common/ExceptionBarrier.h"
@@ -12,6 +13,8 @@
 #include "common/HostApi.h"
 #include "common/TextConversion.h"
 #include "feed/FeedFetcher.h"
+#include "feed/HttpRequest.h"
+#include "feed/RequestQueue.h"
 #include "plugin/Delivery.h"
 #include "plugin/Plugin.h"
 #include "common/RunState.h"
@@ -33,43 +36,64 @@ std::string fetchingStatus(const std::wstring& title) {
     return toAnsi(text);
 }
 
-void fetchLinks(FeedFetcher& fetcher, int32_t runStart) {
-    for (size_t i = 0;; ++i) {
-        const int32_t single = runState.singleLinkIndex;
-        if (single != -1) i = static_cast<size_t>(single);
-        if (i >= pluginSettings.links.size() || single < -1) return;
+// The links a run fetches, in list order: the one the settings dialog chose (none when the
+// index is outside the list), or every enabled one.
+std::vector<size_t> linksToFetch() {
+    const int32_t single = runState.singleLinkIndex;
+    const size_t count = pluginSettings.links.size();
+    std::vector<size_t> chosen;
+    if (single != -1) {
+        if (single >= 0 && static_cast<size_t>(single) < count) chosen.push_back(static_cast<size_t>(single));
+        return chosen;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        if (pluginSettings.links[i].enabled) chosen.push_back(i);
+    }
+    return chosen;
+}
+
+// The requests go ahead of the walk, but the walk takes their results in list order, so the
+// status texts, the items and the retrieval times come as in a walk that fetches one link
+// after the other. Once the budget is spent, the requests still going are cancelled.
+void fetchLinks(FeedFetcher& fetcher, const HttpSession& session, int32_t runStart) {
+    const std::vector<size_t> chosen = linksToFetch();
+    std::vector<PlannedRequest> requests;
+    for (const size_t i : chosen) {
+        const LinkEntry& link = pluginSettings.links[i];
+        requests.push_back({link.url, pluginSettings.TimeoutC, link.lastRetrieved});
+    }
+    RequestQueue queue(session, std::move(requests), requestsInFlight(), runStopSignal());
+    for (size_t k = 0; k < chosen.size(); ++k) {
         if (runState.stopRequested) return;
-        LinkEntry& link = pluginSettings.links[i];
-        if (link.enabled || single != -1) {
-            showStatus(fetchingStatus(link.title));
-            if (fetcher.Fetch(link.url, link.lastRetrieved, link.htmlMode, pluginSettings.TimeoutC,
-                              link.senderMode, false)) {
-                link.lastRetrieved = currentTime();
-            }
+        LinkEntry& link = pluginSettings.links[chosen[k]];
+        showStatus(fetchingStatus(link.title));
+        if (fetcher.ReadResponse(queue.take(k), link.url, link.lastRetrieved, link.htmlMode, link.senderMode)) {
+            link.lastRetrieved = currentTime();
         }
-        if (!runBudgetLeft(runStart, pluginSettings.TimeoutS) || single != -1) return;
+        if (!runBudgetLeft(runStart, pluginSettings.TimeoutS)) return;
     }
 }
 
 // Delivers oldest first across all links; false when delivery ended early.
-bool deliver(FeedFetcher& fetcher, int32_t runStart) {
+bool deliver(FeedFetcher& fetcher, const HttpSession& session, int32_t runStart) {
     showStatus(toAnsi(loadPluginString(IDS_STATUS_SAVING)));
     std::sort(fetcher.items.begin(), fetcher.items.end(),
               [](const FeedItem& a, const FeedItem& b) { return a.date < b.date; });
     const std::string mailboxDir = findMailboxDir(toAnsi(pluginSettings.Mailbox));
     const std::wstring inbox = fromAnsi(inboxFolderId(mailboxDir));
-    return deliverItems(fetcher, inbox, runStart);
+    return deliverItems(fetcher, session, inbox, runStart);
 }
 
 // The run from the reload of the settings to its delivery. True when every new item was
 // delivered, so that the new retrieval times may be kept.
 bool fetchAndDeliver(std::optional<FeedFetcher>& fetcher) {
     loadSettings(iniPath);
-    fetcher.emplace(&runState.stopRequested);
+    fetcher.emplace();
+    const HttpSession session;
     const int32_t runStart = currentTime();
-    fetchLinks(*fetcher, runStart);
+    fetchLinks(*fetcher, session, runStart);
     showStatus("");
-    return !runState.stopRequested && deliver(*fetcher, runStart);
+    return !runState.stopRequested && deliver(*fetcher, session, runStart);
 }
 
 // A run that throws ends as a failed delivery does: the file's state comes back.
@@ -115,7 +139,7 @@ void WINAPI requestRetrieval(HWND, int parameter) {
     if (automatic && runState.setupActive) return;
     if (automatic) runState.singleLinkIndex = -1;
     runState.running = 1;
-    runState.stopRequested = 0;
+    clearRunStop();
     workerThread.reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RetrievalWorker, nullptr, 0, nullptr)));
     if (!workerThread) runState.running = 0;
 }
@@ -144,6 +168,6 @@ void waitForWorkerEnd() {
 
 void endRunsForExit() {
     runState.exiting = 1;
-    runState.stopRequested = 1;
+    requestRunStop();
     waitForWorkerEnd();
 }

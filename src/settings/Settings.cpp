@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "common/TextConversion.h"
@@ -69,6 +70,7 @@ void loadControlSection(const std::wstring& path, bool legacyFile, PluginSetting
     loaded.SubjectPrefixText = readProfileText(path, kControl, L"SubjectPrefixText", L"[Blog]_");
     loaded.FilterExec = legacyFile ? 0 : readInt(path, L"FilterExec", 0);
     loaded.TimeoutB = readInt(path, L"TimeoutB", 10);
+    loaded.Parallel = readInt(path, L"Parallel", 6);
 }
 
 void loadLinksSection(const std::wstring& path, bool version11, std::vector<LinkEntry>& links) {
@@ -125,6 +127,7 @@ bool saveSettings(const std::wstring& path) {
     writeText(path, L"SubjectPrefixText", s.SubjectPrefixText);
     writeInt(path, L"FilterExec", s.FilterExec);
     writeInt(path, L"TimeoutB", s.TimeoutB);
+    writeInt(path, L"Parallel", s.Parallel);
     saveWindowPosition(path);
 
     WritePrivateProfileSectionW(kLinks, linksSection(s.links).c_str(), path.c_str());
@@ -136,6 +139,8 @@ bool saveWindowPosition(const std::wstring& path) {
     writeInt(path, L"YPos", pluginSettings.YPos);
     return true;
 }
+
+size_t requestsInFlight() { return static_cast<size_t>(std::clamp(pluginSettings.Parallel, 1, 16)); }
 
 bool fitsInLinkLine(const LinkEntry& link) {
     return formatLinkLine(toLinkLineFields(link), isAnsiLeadByte).size() <= kMaxProfileValueBytes;

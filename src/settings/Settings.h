@@ -3,6 +3,7 @@
 // the library.
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@ struct PluginSettings {
     std::wstring SubjectPrefixText = L"[Blog]_";
     int32_t FilterExec = 0;
     int32_t TimeoutB = 10;
+    int32_t Parallel = 6;  // requests of a run in flight at a time; see requestsInFlight()
 };
 
 extern PluginSettings pluginSettings;
@@ -61,6 +63,9 @@ bool saveSettings(const std::wstring& path);
 bool saveWindowPosition(const std::wstring& path);
 
 bool containsUrl(const std::wstring& url);
+
+// `Parallel` as a run uses it: 1, the sequential walk, to 16.
+size_t requestsInFlight();
 
 // Whether the link's line, as saved, reads back whole: a longer one is cut on loading.
 bool fitsInLinkLine(const LinkEntry& link);

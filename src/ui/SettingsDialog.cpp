@@ -157,7 +157,7 @@ std::wstring selectedMailbox(HWND dialog, bool& selected) {
 
 void closeDialog(HWND dialog, INT_PTR result) {
     runState.notifyDialog = nullptr;
-    if (result != IDOK) runState.stopRequested = 1;
+    if (result != IDOK) requestRunStop();
     rememberDialogPosition(dialog);
     openDialog->dropTarget.revoke();
     EndDialog(dialog, result);
@@ -181,7 +181,7 @@ void startRun(HWND dialog, int singleLink) {
 
 void retrieveOrStop(HWND dialog) {
     if (runState.running) {
-        runState.stopRequested = 1;
+        requestRunStop();
         enableControls(dialog, {IDC_RETRIEVE}, false);
         return;
     }

@@ -104,7 +104,9 @@ TEST_F(LegacyCharsets, PrefetchedPageLabelledWithItsCharset) {
     for (const auto& c : cases) {
         FeedFetcher fetcher;
         LinkedPage page;
-        ASSERT_TRUE(prefetchLinkedPage(fetcher, server.url(c.pathAndQuery), page, nullptr)) << c.pathAndQuery;
+        const std::wstring url = server.url(c.pathAndQuery);
+        ASSERT_TRUE(readLinkedPage(fetcher, url, HttpGet(url, 10, 0, HttpMode::Background), page, nullptr))
+            << c.pathAndQuery;
         FeedItem item;
         item.htmlMode = HtmlPrefetchLink;
         const std::string mail = itemMailText(item, &page);

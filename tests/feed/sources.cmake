@@ -15,6 +15,7 @@ list(APPEND WIN32_TESTS
     ${CMAKE_CURRENT_LIST_DIR}/HttpsFetch_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LegacyCharsets_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpmlImport_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RequestQueue_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ResponseBody_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlDom_test.cpp)
 # Bodies are decoded and dates narrowed through code pages.

@@ -2,6 +2,7 @@
 // server, mails recorded by the client.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 
 #include "common/DateText.h"
@@ -22,14 +23,16 @@ struct Link {
     std::string title;
     int htmlMode = 1;
     int32_t lastRetrieved = 0;
+    int enabled = 1;
 };
 
 std::string iniFor(const std::vector<Link>& links, const std::string& control = "") {
     std::string text = "[Control]\r\nVersion=1.2\r\nMailbox=Feeds\r\n" + control + "[Links]\r\nCount=" +
                        std::to_string(links.size()) + "\r\n";
     for (size_t i = 0; i < links.size(); ++i) {
-        text += std::to_string(i) + "=1|" + toAnsi(links[i].url) + "|" + links[i].title + "|" +
-                std::to_string(links[i].htmlMode) + "|2|" + std::to_string(links[i].lastRetrieved) + "\r\n";
+        text += std::to_string(i) + "=" + std::to_string(links[i].enabled) + "|" + toAnsi(links[i].url) + "|" +
+                links[i].title + "|" + std::to_string(links[i].htmlMode) + "|2|" +
+                std::to_string(links[i].lastRetrieved) + "\r\n";
     }
     return text;
 }
@@ -205,35 +208,134 @@ TEST_F(Retrieval, CompressedAnswersDeliverTheSameMails) {
     EXPECT_TRUE(mailsWith("br").empty());
 }
 
+// The link after the one that spends the budget hangs: parallel fetching has asked for it
+// already and must cancel it rather than wait for its time-out.
 TEST_F(Retrieval, SpentTimeBudgetDeliversNothingAndKeepsTheFile) {
     server.writeFile("a.xml", rss2("Alpha", item("One", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
-    const std::string ini = iniFor({{server.url("/a.xml?delay=1.2"), "Slow"}, {server.url("/a.xml"), "Never"}},
-                                   "TimeoutS=1\r\n");
-    const auto harness = client(ini);
-    ASSERT_TRUE(runToEnd(*harness));
-    EXPECT_TRUE(standin::appendedMessages().empty());
-    EXPECT_EQ(server.requestLog().size(), 1u);  // the walk stopped after the link in progress
-    loadSettings(fromAnsi(harness->iniPath()));
-    EXPECT_EQ(pluginSettings.links.at(0).lastRetrieved, 0);
+    const struct {
+        const char* parallel;
+        size_t requests;
+    } rows[] = {{"1", 1}, {"6", 2}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.parallel);
+        const size_t requestsBefore = server.requestLog().size();
+        const std::string ini =
+            iniFor({{server.url("/a.xml?delay=1.2"), "Slow"}, {server.url("/a.xml?hang=1", 2), "Never"}},
+                   "TimeoutS=1\r\nTimeoutC=30\r\nParallel=" + std::string(row.parallel) + "\r\n");
+        const auto harness = client(ini);
+        const std::string fileBefore = readFile(harness->iniPath());
+        const ULONGLONG start = GetTickCount64();
+        ASSERT_TRUE(runToEnd(*harness));
+        EXPECT_LT(GetTickCount64() - start, 10000u);
+        EXPECT_TRUE(standin::appendedMessages().empty());
+        const std::string saving = toAnsi(L"Feedwick:正在保存到收件箱");
+        EXPECT_EQ(standin::statusTexts(),
+                  (std::vector<std::string>{toAnsi(L"Feedwick:正在收取") + "Slow", "", saving, ""}));
+        EXPECT_EQ(server.requestLog().size() - requestsBefore, row.requests);
+        EXPECT_EQ(readFile(harness->iniPath()), fileBefore);
+    }
 }
 
-TEST_F(Retrieval, StopDuringAHangingFetchEndsTheRunWithinASecond) {
+TEST_F(Retrieval, StopDuringSixHangingRequestsOnThreeHostsEndsTheRunAtOnce) {
     server.writeFile("a.xml", rss2("Alpha", item("One", "http://a/1", "Tue, 14 Nov 2023 10:00:00 +0000", "x")));
-    const std::string ini = iniFor({{server.url("/a.xml"), "Quick"}, {server.url("/a.xml?hang=1"), "Hanging"}},
-                                   "TimeoutC=30\r\n");
-    const auto harness = client(ini);
+    std::vector<Link> links = {{server.url("/a.xml"), "Quick"}};
+    for (int i = 1; i <= 9; ++i) {
+        links.push_back({server.url("/a.xml?hang=1&n=" + std::to_string(i), i % kServedHosts + 1), "Hanging"});
+    }
+    const auto harness = client(iniFor(links, "TimeoutC=30\r\n"));
     const std::string fileBefore = readFile(harness->iniPath());
     harness->retrieveAll();
-    ASSERT_TRUE(harness->waitFor([&] { return server.requestLog().size() == 2; }, 10000));
+    // The quick link, then six hanging ones: two to each host.
+    ASSERT_TRUE(harness->waitFor([&] { return server.requestLog().size() == 7; }, 10000));
+    harness->waitFor([] { return false; }, 300);
+    std::map<std::string, size_t> hanging;
+    for (const LoggedRequest& request : server.requestLog()) {
+        if (request.pathAndQuery.find("hang") != std::string::npos) ++hanging[request.header("Host").value_or("")];
+    }
+    EXPECT_EQ(hanging.size(), 3u);
+    for (const auto& [host, count] : hanging) EXPECT_EQ(count, 2u) << host;
     // A second request while the run is going is dropped.
     harness->retrieveAll();
     const ULONGLONG stopAt = GetTickCount64();
     standin::invokeCommand(standin::registeredCommands().at(2).id, 0);
     ASSERT_TRUE(harness->waitFor([&] { return !harness->runIsGoing(); }, 5000));
-    EXPECT_LT(GetTickCount64() - stopAt, 2500u);
+    EXPECT_LT(GetTickCount64() - stopAt, 1000u);
     EXPECT_TRUE(standin::appendedMessages().empty());
-    EXPECT_EQ(server.requestLog().size(), 2u);
+    EXPECT_EQ(server.requestLog().size(), 7u);
     EXPECT_EQ(readFile(harness->iniPath()), fileBefore);
+}
+
+// Requests go ahead of the walk and end out of order, yet the client sees what a walk that
+// fetches one link after the other shows.
+TEST_F(Retrieval, ParallelFetchingLooksLikeTheSequentialWalk) {
+    constexpr int32_t kEarlier = 1699000000;
+    const auto feed = [&](const std::string& name, const std::string& hour) {
+        server.writeFile(name + ".xml", rss2(name, item(name + " item", "http://" + name + "/1",
+                                                        "Tue, 14 Nov 2023 " + hour + ":00:00 +0000", name)));
+    };
+    feed("a", "10");
+    feed("b", "08");
+    feed("d", "09");
+    feed("f", "07");
+    feed("g", "11");
+    server.writeFile("page.html", "<html><body><a href=\"x.html\">page</a></body></html>");
+    const std::string slowPage = toAnsi(server.url("/page.html?delay=0.8", 3));
+    const std::string quickPage = toAnsi(server.url("/page.html", 1));
+    server.writeFile("p.xml", rss2("Pages", item("Slow page", slowPage, "Tue, 14 Nov 2023 05:00:00 +0000", "") +
+                                                item("Quick page", quickPage, "Tue, 14 Nov 2023 06:00:00 +0000", "")));
+    const std::vector<Link> links = {
+        {server.url("/a.xml?delay=1", 1), "Slow"},
+        {server.url("/b.xml", 2), "Quick"},
+        {server.url("/d.xml", 3), "Disabled", 1, 0, 0},
+        {server.url("/missing.xml?status=404&type=text/html&body=%3Chtml%3E", 3), "Broken"},
+        {server.url("/f.xml?ims304=1", 1), "Unchanged", 1, kEarlier},
+        {server.url("/p.xml?delay=0.4", 2), "Pages", HtmlPrefetchLink},
+        {server.url("/g.xml?delay=0.6", 3), "Later"},
+    };
+    struct Observed {
+        std::vector<std::string> statusTexts;
+        std::vector<std::string> mails;
+        std::string links;  // the saved Links section, each new retrieval time written as "NEW"
+    };
+    const auto runWith = [&](const std::string& parallel) {
+        const auto harness = client(iniFor(links, "Parallel=" + parallel + "\r\n"));
+        const int32_t before = static_cast<int32_t>(time(nullptr));
+        EXPECT_TRUE(runToEnd(*harness));
+        const std::string ini = readFile(harness->iniPath());
+        const size_t linksAt = ini.find("[Links]");
+        Observed observed{standin::statusTexts(), {}, ini.substr(linksAt, ini.find('[', linksAt + 1) - linksAt)};
+        for (const auto& mail : standin::appendedMessages()) observed.mails.push_back(mail.text);
+        loadSettings(fromAnsi(harness->iniPath()));
+        for (const LinkEntry& link : pluginSettings.links) {
+            if (link.lastRetrieved < before) continue;
+            const std::string time = "|" + std::to_string(link.lastRetrieved) + "\r\n";
+            const size_t at = observed.links.find(time);
+            if (at != std::string::npos) observed.links.replace(at, time.size(), "|NEW\r\n");
+        }
+        return observed;
+    };
+    const Observed sequential = runWith("1");
+    const Observed parallel = runWith("6");
+
+    const std::string fetching = toAnsi(L"Feedwick:正在收取");
+    const std::string saving = toAnsi(L"Feedwick:正在保存到收件箱");
+    EXPECT_EQ(sequential.statusTexts,
+              (std::vector<std::string>{fetching + "Slow", fetching + "Quick", fetching + "Broken",
+                                        fetching + "Unchanged", fetching + "Pages", fetching + "Later", "", saving,
+                                        saving + " [1/5]", saving + " [2/5]", saving + " [3/5]", saving + " [4/5]",
+                                        saving + " [5/5]", ""}));
+    ASSERT_EQ(sequential.mails.size(), 5u);
+    EXPECT_NE(sequential.mails[0].find("/x.html\">page</a>"), std::string::npos) << sequential.mails[0];
+    EXPECT_NE(sequential.mails[1].find("/x.html\">page</a>"), std::string::npos) << sequential.mails[1];
+    EXPECT_NE(sequential.links.find("|Slow|1|2|NEW\r\n"), std::string::npos) << sequential.links;
+    EXPECT_NE(sequential.links.find("|Broken|1|2|0\r\n"), std::string::npos) << sequential.links;
+    EXPECT_NE(sequential.links.find("|Unchanged|1|2|NEW\r\n"), std::string::npos) << sequential.links;
+    EXPECT_NE(sequential.links.find("|Disabled|1|2|0\r\n"), std::string::npos) << sequential.links;
+
+    EXPECT_EQ(parallel.statusTexts, sequential.statusTexts);
+    EXPECT_EQ(parallel.mails, sequential.mails);
+    EXPECT_EQ(parallel.links, sequential.links);
+    for (const LoggedRequest& request : server.requestLog()) EXPECT_NE(request.pathAndQuery, "/d.xml");
 }
 
 // The client unloads the plug-in at exit while WinHTTP may still be busy with a request that
@@ -288,7 +390,7 @@ TEST_F(Retrieval, AHostileServerSparesTheOtherLinksOfTheRun) {
         // Regression: the cut-off page became the item's mail.
         {"closed before its Content-Length", "/a.xml?cut=100", 0, false},
         {"redirect loop", "/x?loop=1", 0, false},
-        {"redirect to an address nobody serves", "/x?redirect=http%3A%2F%2F127.0.0.2%3A" + port + "%2Fa.xml", 0,
+        {"redirect to an address nobody serves", "/x?redirect=http%3A%2F%2F127.0.0.9%3A" + port + "%2Fa.xml", 0,
          false},
         {"body past the cap", "/x?size=" + std::to_string(kMaxResponseBodyBytes + 100000), 0, false},
         {"binary garbage", "/x?garbage=100000", 0, true},

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Loopback HTTP server for the fetch tests.
 
-Serves files below a root folder on 127.0.0.1 at a free port, and with --tls the same over
-HTTPS at four more ports, each with its own certificate from the folder that
+Serves files below a root folder on 127.0.0.1 at a free port (with --hosts N, on 127.0.0.1 to
+127.0.0.N at that port, so that clients see N hosts), and with --tls the same over HTTPS at
+four more ports on 127.0.0.1, each with its own certificate from the folder that
 make-certificates fills: "https" (good.pem, valid for 127.0.0.1), "wrong-host",
 "expired" and "unknown-ca". Query parameters choose how each request is answered, so that
 tests can combine them:
@@ -41,9 +42,14 @@ tests can combine them:
   bomb=N        a gzip body that inflates to N zero bytes, compressed while it is sent,
                 ended by closing the connection (no Content-Length)
 
-Each request is appended to the log file as one JSON line: {"path": ..., "headers": {...}}.
-With --timings, each answered request also appends "SECONDS PATH" there: the time from
-reading the request to the end of the answer, the server's own share of an exchange.
+A whole answer (one with its length, sent in full) keeps the connection open for the next
+request, as servers do; the others close it.
+
+Each request is appended to the log file as one JSON line: {"path": ..., "connection":
+"ADDRESS:PORT" of the client's end, "headers": {...}}. With --latency-ms D every answer
+waits D ms first, as if the server were far away. With --timings, each answered request
+also appends "SECONDS PATH" there: the time from reading the request (after the latency)
+to the end of the answer, the server's own share of an exchange.
 The port and the process id go to the port file ("PORT PID", then "NAME=PORT" for each
 HTTPS port), written atomically. The server ends by itself after its lifetime, so a crashed
 test run cannot leave it behind.
@@ -142,6 +148,9 @@ class Answer:
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "FeedwickTestServer/1"
+    # The headers and the body go out in separate writes; with Nagle's algorithm the body of an
+    # answer on a kept-alive connection would wait for the client's delayed acknowledgement.
+    disable_nagle_algorithm = True
 
     def do_GET(self):
         url = urllib.parse.urlsplit(self.path)
@@ -151,6 +160,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if default_encoding:
             params.setdefault("encoding", default_encoding)
         self.log_request_line()
+        if self.server.latency and stopping.wait(self.server.latency):
+            self.close_connection = True
+            return
         started = time.perf_counter()
         if params.get("hang") == "1":
             stopping.wait()
@@ -225,9 +237,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             chunks = [chunked(chunks[0], params["chunked"])]
         elif body_allowed and not answer.streamed:
             self.send_header("Content-Length", str(length))
-        self.send_header("Connection", "close")
+        if answer.streamed or params.keys() & {"chunked", "reset", "cut", "drip", "statusline"}:
+            self.send_header("Connection", "close")
+            self.close_connection = True
         self.end_headers()
-        self.close_connection = True
         if "reset" in params:
             self.send_then_reset(b"".join(chunks)[:int(params["reset"])])
             return
@@ -269,7 +282,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.connection.do_handshake()
 
     def log_request_line(self):
-        entry = {"path": self.path, "headers": dict(self.headers.items())}
+        entry = {"path": self.path, "connection": "%s:%d" % self.client_address[:2],
+                 "headers": dict(self.headers.items())}
         with log_lock, open(self.server.log_file, "a", encoding="utf-8") as log:
             log.write(json.dumps(entry, ensure_ascii=True) + "\n")
 
@@ -293,6 +307,22 @@ def write_atomically(path, text):
     os.replace(temporary, path)
 
 
+def hosts_at_one_port(listening_server, hosts):
+    """A server on 127.0.0.1 at a free port and ones on 127.0.0.2 to 127.0.0.`hosts` at the
+    same port; a port taken on one of those addresses is given up for another."""
+    for _ in range(20):
+        servers = [listening_server()]
+        port = servers[0].server_address[1]
+        try:
+            for n in range(2, hosts + 1):
+                servers.append(listening_server(address=("127.0.0.%d" % n, port)))
+            return servers[0], servers[1:]
+        except OSError:
+            for each in servers:
+                each.server_close()
+    raise OSError("no port free on all of 127.0.0.1 to 127.0.0.%d" % hosts)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--root", required=True, help="folder whose files are served")
@@ -301,20 +331,23 @@ def main():
     parser.add_argument("--timings", help="gets the server's time for each answered request")
     parser.add_argument("--lifetime", type=float, default=300, help="seconds until it stops")
     parser.add_argument("--tls", help="folder of the HTTPS ports' certificates (make-certificates)")
+    parser.add_argument("--hosts", type=int, default=1, help="serve on 127.0.0.1 to 127.0.0.HOSTS")
+    parser.add_argument("--latency-ms", type=float, default=0, help="wait before every answer")
     options = parser.parse_args()
 
-    def listening_server(certificate=None):
-        server = Server(("127.0.0.1", 0), Handler)
+    def listening_server(certificate=None, address=("127.0.0.1", 0)):
+        server = Server(address, Handler)
         server.root = options.root
         server.log_file = options.log
         server.timings_file = options.timings
+        server.latency = options.latency_ms / 1000
         if certificate:
             context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
             context.load_cert_chain(certificate)
             server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
         return server
 
-    server = listening_server()
+    server, more_hosts = hosts_at_one_port(listening_server, options.hosts)
     tls_servers = {}
     if options.tls:
         tls_servers = {name: listening_server(os.path.join(options.tls, file)) for name, file in TLS_PORTS.items()}
@@ -322,21 +355,21 @@ def main():
 
     def stop(*_):
         stopping.set()
-        for each in [server, *tls_servers.values()]:
+        for each in [server, *more_hosts, *tls_servers.values()]:
             threading.Thread(target=each.shutdown, daemon=True).start()
 
     signal.signal(signal.SIGTERM, stop)
     timer = threading.Timer(options.lifetime, stop)
     timer.daemon = True
     timer.start()
-    for tls_server in tls_servers.values():
-        threading.Thread(target=tls_server.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True).start()
+    for other in [*more_hosts, *tls_servers.values()]:
+        threading.Thread(target=other.serve_forever, kwargs={"poll_interval": 0.1}, daemon=True).start()
     ports = "".join(" %s=%d" % (name, each.server_address[1]) for name, each in tls_servers.items())
     write_atomically(options.port_file, "%d %d%s\n" % (server.server_address[1], os.getpid(), ports))
     server.serve_forever(poll_interval=0.1)
     server.server_close()
-    for tls_server in tls_servers.values():
-        tls_server.server_close()
+    for other in [*more_hosts, *tls_servers.values()]:
+        other.server_close()
     return 0
 
 

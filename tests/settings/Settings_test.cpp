@@ -49,6 +49,7 @@ TEST_F(SettingsFile, MissingFileGivesTheDefaults) {
     EXPECT_EQ(s.SubjectPrefixText, L"[Blog]_");
     EXPECT_EQ(s.FilterExec, 0);
     EXPECT_EQ(s.TimeoutB, 10);
+    EXPECT_EQ(s.Parallel, 6);
 }
 
 TEST_F(SettingsFile, SaveWritesTheExactFormatInKeyOrder) {
@@ -69,7 +70,7 @@ TEST_F(SettingsFile, SaveWritesTheExactFormatInKeyOrder) {
     EXPECT_EQ(readFile(ini()),
               "[Control]\r\nVersion=1.2\r\nMailbox=Main\r\nScheduleType=0\r\nInterval=60\r\n"
               "TimeoutC=15\r\nTimeoutS=180\r\nAlwaysTop=0\r\nToolMenu=1\r\nSubjectPrefix=1\r\n"
-              "SubjectPrefixText=[Blog]_\r\nFilterExec=0\r\nTimeoutB=10\r\nXPos=-20\r\nYPos=40\r\n"
+              "SubjectPrefixText=[Blog]_\r\nFilterExec=0\r\nTimeoutB=10\r\nParallel=6\r\nXPos=-20\r\nYPos=40\r\n"
               "[Links]\r\nCount=2\r\n0=1|http://example.com/rss|Example|1|2|1700000000\r\n"
               "1=0|http://example.com/rss|Example|2|0|0\r\n");
 }
@@ -89,6 +90,7 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
     s.SubjectPrefixText = L"[" + localTitle() + L"]";
     s.FilterExec = 1;
     s.TimeoutB = 77;
+    s.Parallel = 3;
     for (int i = 0; i < 3; ++i) {
         LinkEntry link;
         link.enabled = i % 2;
@@ -117,6 +119,7 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
     EXPECT_EQ(s.SubjectPrefixText, saved.SubjectPrefixText);
     EXPECT_EQ(s.FilterExec, saved.FilterExec);
     EXPECT_EQ(s.TimeoutB, saved.TimeoutB);
+    EXPECT_EQ(s.Parallel, saved.Parallel);
     ASSERT_EQ(s.links.size(), saved.links.size());
     for (size_t i = 0; i < s.links.size(); ++i) {
         EXPECT_EQ(s.links[i].enabled, saved.links[i].enabled) << i;
@@ -279,6 +282,17 @@ TEST_F(SettingsFile, ContainsUrlComparesWholeTextsExactly) {
     EXPECT_FALSE(containsUrl(L"http://example.com/feed"));
     EXPECT_FALSE(containsUrl(L"http://example.com/Fee"));
     EXPECT_FALSE(containsUrl(L""));
+}
+
+TEST_F(SettingsFile, RequestsInFlightKeepParallelBetweenOneAndSixteen) {
+    const struct {
+        int32_t parallel;
+        size_t inFlight;
+    } rows[] = {{6, 6}, {1, 1}, {16, 16}, {0, 1}, {-3, 1}, {17, 16}, {INT32_MAX, 16}, {INT32_MIN, 1}};
+    for (const auto& row : rows) {
+        pluginSettings.Parallel = row.parallel;
+        EXPECT_EQ(requestsInFlight(), row.inFlight) << row.parallel;
+    }
 }
 
 TEST_F(SettingsFile, LinkFitsInALineExactlyWhenItReadsBackWhole) {

@@ -113,6 +113,7 @@ public:
             std::string value;
             if (!string(value)) return false;
             if (key == "path") request.pathAndQuery = value;
+            if (key == "connection") request.connection = value;
         } while (take(','));
         return take('}');
     }
@@ -197,7 +198,8 @@ void TestServer::start() {
     }
     std::string command = std::string(kPython) + " " + quoted(script) + " --root " + quoted(unixFolder + "/www") +
                           " --port-file " + quoted(unixFolder + "/port") + " --log " +
-                          quoted(unixFolder + "/requests.log") + " --lifetime " + std::to_string(kLifetimeSeconds);
+                          quoted(unixFolder + "/requests.log") + " --lifetime " + std::to_string(kLifetimeSeconds) +
+                          " --hosts " + std::to_string(kServedHosts);
     if (!certificateFolder().empty()) command += " --tls " + quoted(certificateFolder());
     if (!launch(command)) {
         ADD_FAILURE() << "could not start " << command;
@@ -235,8 +237,8 @@ void TestServer::stop() {
     if (!waitUntilGone(pid_, kStopLimitMs)) ADD_FAILURE() << "test server " << pid_ << " did not stop";
 }
 
-std::wstring TestServer::url(const std::string& pathAndQuery) const {
-    return fromAnsi("http://127.0.0.1:" + std::to_string(port_) + pathAndQuery);
+std::wstring TestServer::url(const std::string& pathAndQuery, int host) const {
+    return fromAnsi("http://127.0.0." + std::to_string(host) + ":" + std::to_string(port_) + pathAndQuery);
 }
 
 std::wstring TestServer::httpsUrl(TlsPort port, const std::string& pathAndQuery) const {

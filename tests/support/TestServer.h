@@ -1,5 +1,6 @@
 #pragma once
-// The loopback HTTP server of tests/server/feedserver.py, run for the lifetime of one object.
+// The loopback HTTP server of tests/server/feedserver.py, run for the lifetime of one object,
+// at one port of kServedHosts loopback addresses, which clients take for as many hosts.
 // Query parameters of a URL choose the server's answer; the script lists them. With the
 // certificates that tests/server/make-certificates made (FEEDWICK_TEST_CERTIFICATES), it
 // also serves HTTPS.
@@ -12,6 +13,7 @@
 
 struct LoggedRequest {
     std::string pathAndQuery;
+    std::string connection;  // the client's address and port: the same for a kept-alive connection
     std::map<std::string, std::string> headers;
 
     // Header names compare without regard to case, as in HTTP.
@@ -26,6 +28,8 @@ enum class TlsPort {
     UnknownAuthority,  // for 127.0.0.1, from an authority nobody trusts
 };
 
+constexpr int kServedHosts = 3;
+
 class TestServer {
 public:
     // Starts the server and waits for its port; a server that does not come up fails the
@@ -38,8 +42,9 @@ public:
 
     bool running() const { return pid_ != 0; }
     int port() const { return port_; }
-    // "http://127.0.0.1:PORT" followed by `pathAndQuery`, which starts with '/'.
-    std::wstring url(const std::string& pathAndQuery) const;
+    // "http://127.0.0.HOST:PORT" followed by `pathAndQuery`, which starts with '/'; `host`
+    // counts from 1 to kServedHosts.
+    std::wstring url(const std::string& pathAndQuery, int host = 1) const;
     // "https://127.0.0.1:PORT" of the port with that certificate, followed by `pathAndQuery`;
     // a closed port when the server has no HTTPS.
     std::wstring httpsUrl(TlsPort port, const std::string& pathAndQuery) const;
