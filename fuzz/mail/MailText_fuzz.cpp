@@ -21,6 +21,7 @@
 #include "support/Base64Decode.h"
 #include "support/ExactCopy.h"
 #include "support/FuzzCheck.h"
+#include "support/LineEnds.h"
 #include "support/WideText.h"
 
 namespace {
@@ -62,14 +63,6 @@ std::string expectedBody(const MailParts& parts) {
 bool hasControlBytes(std::string_view text) {
     for (const char c : text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-    }
-    return false;
-}
-
-bool hasBareLineEnd(std::string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return true;
-        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) return true;
     }
     return false;
 }

@@ -10,12 +10,11 @@
 #include "plugin/Delivery.h"
 #include "settings/Settings.h"
 #include "support/TestFiles.h"
+#include "support/MailTexts.h"
 #include "support/TestServer.h"
 
 namespace {
 
-std::string utf8(const std::wstring& text) { return toMultiByte(text, CP_UTF8); }
-std::string base64(const std::string& bytes) { return encodeBase64(bytes.data(), bytes.size()); }
 
 std::string expectedMail(const std::wstring& sender, const std::wstring& subject, const std::string& link,
                          const std::wstring& body) {

@@ -2,26 +2,13 @@
 // authors do not reach the decoded From and Subject, and every body line ends in CR LF.
 #include <gtest/gtest.h>
 
-#include "common/DateText.h"
-#include "common/TextConversion.h"
 #include "feed/FeedFetcher.h"
 #include "plugin/Delivery.h"
 #include "settings/Settings.h"
+#include "support/LineEnds.h"
+#include "support/MailTexts.h"
 
 namespace {
-
-std::string base64(const std::wstring& text) {
-    const std::string utf8 = toMultiByte(text, CP_UTF8);
-    return encodeBase64(utf8.data(), utf8.size());
-}
-
-bool hasBareLineEnd(const std::string& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return true;
-        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) return true;
-    }
-    return false;
-}
 
 TEST(ItemMail, FeedTextNeverBreaksTheMail) {
     pluginSettings = PluginSettings{};
@@ -53,9 +40,9 @@ TEST(ItemMail, FeedTextNeverBreaksTheMail) {
         ASSERT_EQ(fetcher.items.size(), std::size(cases));
         for (size_t i = 0; i < std::size(cases); ++i) {
             const std::string mail = itemMailText(fetcher.items[i], nullptr);
-            EXPECT_NE(mail.find("\r\nSubject: =?UTF-8?B?" + base64(cases[i].subject) + "?=\r\n"), std::string::npos)
+            EXPECT_NE(mail.find("\r\nSubject: =?UTF-8?B?" + base64(utf8(cases[i].subject)) + "?=\r\n"), std::string::npos)
                 << cases[i].title;
-            EXPECT_EQ(mail.rfind("From: =?UTF-8?B?" + base64(cases[i].from) + "?=\r\n", 0), 0u) << cases[i].title;
+            EXPECT_EQ(mail.rfind("From: =?UTF-8?B?" + base64(utf8(cases[i].from)) + "?=\r\n", 0), 0u) << cases[i].title;
             EXPECT_FALSE(hasBareLineEnd(mail)) << mail;
         }
     }

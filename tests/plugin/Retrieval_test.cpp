@@ -11,12 +11,11 @@
 #include "settings/Settings.h"
 #include "support/FeedDocuments.h"
 #include "support/PluginHarness.h"
+#include "support/MailTexts.h"
 #include "support/TestServer.h"
 
 namespace {
 
-std::string utf8(const std::wstring& text) { return toMultiByte(text, CP_UTF8); }
-std::string base64(const std::string& bytes) { return encodeBase64(bytes.data(), bytes.size()); }
 
 struct Link {
     std::wstring url;
