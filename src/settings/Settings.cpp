@@ -6,8 +6,10 @@
 #include "common/TextConversion.h"
 #include "settings/LinkLine.h"
 #include "settings/ProfileValue.h"
+#include "settings/StateFile.h"
 
 PluginSettings pluginSettings;
+LinkStates linkStates;
 std::wstring iniPath;
 
 namespace {
@@ -71,6 +73,7 @@ void loadControlSection(const std::wstring& path, bool legacyFile, PluginSetting
     loaded.FilterExec = legacyFile ? 0 : readInt(path, L"FilterExec", 0);
     loaded.TimeoutB = readInt(path, L"TimeoutB", 10);
     loaded.Parallel = readInt(path, L"Parallel", 6);
+    loaded.ItemMemory = readInt(path, L"ItemMemory", 1);
 }
 
 void loadLinksSection(const std::wstring& path, bool version11, std::vector<LinkEntry>& links) {
@@ -108,8 +111,24 @@ bool loadSettings(const std::wstring& path) {
     loaded.importErrorText = std::move(pluginSettings.importErrorText);
     loadControlSection(path, legacyFile, loaded);
     loadLinksSection(path, version11, loaded.links);
+    linkStates = loaded.ItemMemory ? readStateFile(stateFilePath(path)) : LinkStates();
     pluginSettings = std::move(loaded);
     return true;
+}
+
+bool saveLinkStates(const std::wstring& path) {
+    if (!pluginSettings.ItemMemory) return true;
+    LinkStates listed;
+    for (const LinkEntry& link : pluginSettings.links) {
+        const auto state = linkStates.find(toMultiByte(link.url, CP_UTF8));
+        if (state != linkStates.end()) listed.insert(*state);
+    }
+    return writeStateFile(stateFilePath(path), listed);
+}
+
+LinkState* linkStateOf(const std::wstring& url) {
+    const auto state = linkStates.find(toMultiByte(url, CP_UTF8));
+    return state == linkStates.end() ? nullptr : &state->second;
 }
 
 bool saveSettings(const std::wstring& path) {
@@ -128,6 +147,7 @@ bool saveSettings(const std::wstring& path) {
     writeInt(path, L"FilterExec", s.FilterExec);
     writeInt(path, L"TimeoutB", s.TimeoutB);
     writeInt(path, L"Parallel", s.Parallel);
+    writeInt(path, L"ItemMemory", s.ItemMemory);
     saveWindowPosition(path);
 
     WritePrivateProfileSectionW(kLinks, linksSection(s.links).c_str(), path.c_str());

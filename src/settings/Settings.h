@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "settings/HtmlMode.h"
+#include "settings/LinkState.h"
 
 enum SenderMode : int32_t { SenderOnly = 0, SubjectOnly = 1, SubjectWithSender = 2 };
 enum ScheduleKind : int32_t {
@@ -45,9 +46,14 @@ struct PluginSettings {
     int32_t FilterExec = 0;
     int32_t TimeoutB = 10;
     int32_t Parallel = 6;  // requests of a run in flight at a time; see requestsInFlight()
+    int32_t ItemMemory = 1;  // 0: the date rule alone decides what is new, and no state file
 };
 
 extern PluginSettings pluginSettings;
+
+// What is remembered of the links, loaded with the settings when ItemMemory is on (empty when
+// it is off), and written only when a run's results are kept.
+extern LinkStates linkStates;
 
 // The settings file path, derived once from the library's own path.
 extern std::wstring iniPath;
@@ -56,8 +62,13 @@ extern std::wstring iniPath;
 constexpr int32_t kMaxLinkLines = 10000;
 
 // Replaces everything but `importErrorText` with the file's content, defaults for what is
-// missing. Always true.
+// missing, and `linkStates` with the state file's. Always true.
 bool loadSettings(const std::wstring& path);
+// Writes `linkStates`, less the links no longer listed, to the state file beside the INI
+// file at `path`, when ItemMemory is on. False when the file could not be replaced.
+bool saveLinkStates(const std::wstring& path);
+// The state of the link with this URL; null when none is remembered.
+LinkState* linkStateOf(const std::wstring& url);
 // Rewrites the Control and Links sections; other sections stay. Always true.
 bool saveSettings(const std::wstring& path);
 bool saveWindowPosition(const std::wstring& path);

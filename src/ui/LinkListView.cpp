@@ -2,8 +2,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
+
+#include "ui/LinkHealth.h"
 
 namespace {
 
@@ -33,7 +36,8 @@ void insertRow(HWND list, int row, const LinkEntry& link) {
     SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     setCellText(list, row, UrlColumn, link.url);
     setCellText(list, row, LastRetrievedColumn, lastRetrievedText(link.lastRetrieved));
-    setCellText(list, row, TypeColumn, linkTypeText(link));
+    const std::wstring failureMark = isMarkedFailing(linkStateOf(link.url)) ? L"!" : L"";
+    setCellText(list, row, TypeColumn, failureMark + linkTypeText(link));
     ListView_SetItemState(list, row, INDEXTOSTATEIMAGEMASK(link.enabled ? kCheckedImage : kUncheckedImage),
                           LVIS_STATEIMAGEMASK);
 }
@@ -45,7 +49,7 @@ const wchar_t* modeLetter(int32_t mode, const wchar_t* const (&letters)[3]) {
 }  // namespace
 
 void setUpLinkList(HWND list) {
-    ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -80,6 +84,14 @@ bool selectRow(HWND list, int row) {
     ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(list, row, FALSE);
     return true;
+}
+
+void fillInfoTip(NMLVGETINFOTIPW& request, const std::vector<LinkEntry>& links) {
+    if (request.iItem < 0 || static_cast<size_t>(request.iItem) >= links.size() || request.cchTextMax <= 0) return;
+    const std::wstring tip = linkHealthText(linkStateOf(links[static_cast<size_t>(request.iItem)].url));
+    const size_t length = std::min(tip.size(), static_cast<size_t>(request.cchTextMax - 1));
+    tip.copy(request.pszText, length);
+    request.pszText[length] = L'\0';
 }
 
 std::wstring lastRetrievedText(int32_t lastRetrieved) {

@@ -3,12 +3,14 @@
 // link's part in retrieve-all runs) and four columns, rebuilt whole from the links.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
 #include "settings/Settings.h"
 
-// Grid lines, check boxes, full-row select and the four columns.
+// Grid lines, check boxes, full-row select, info tips and the four columns.
 void setUpLinkList(HWND list);
 
 // One row per link, in order; `selectedLink` (when 0 or more) ends selected and in view.
@@ -22,7 +24,11 @@ int selectedRow(HWND list);
 // Selects `row` and scrolls it into view; false when there is no such row.
 bool selectRow(HWND list, int row);
 
+// The tip the list asks for when the pointer rests on a row: how the link has been faring.
+void fillInfoTip(NMLVGETINFOTIPW& request, const std::vector<LinkEntry>& links);
+
 // "----/--/-- --:--:--" for never, else the local time as "yy/mm/dd hh:mm:ss".
 std::wstring lastRetrievedText(int32_t lastRetrieved);
-// The sender and HTML mode letters of the link dialog's radios: "D/N" for a new link.
+// The sender and HTML mode letters of the link dialog's radios: "D/N" for a new link. The
+// list puts "!" before them for a link that has been failing for long.
 std::wstring linkTypeText(const LinkEntry& link);

@@ -30,6 +30,7 @@ void showOptions(HWND dialog, const PluginSettings& s) {
     setFieldText(dialog, IDC_SUBJECT_PREFIX_TEXT, s.SubjectPrefixText);
     setChecked(dialog, IDC_TOOL_MENU, s.ToolMenu != 0);
     setChecked(dialog, IDC_SUBJECT_PREFIX, s.SubjectPrefix != 0);
+    setChecked(dialog, IDC_ITEM_MEMORY, s.ItemMemory != 0);
     followSubjectPrefixBox(dialog);
 }
 
@@ -66,6 +67,7 @@ void accept(HWND dialog) {
     s.SubjectPrefixText = fieldText(dialog, IDC_SUBJECT_PREFIX_TEXT);
     s.ToolMenu = isChecked(dialog, IDC_TOOL_MENU) ? 1 : 0;
     s.SubjectPrefix = isChecked(dialog, IDC_SUBJECT_PREFIX) ? 1 : 0;
+    s.ItemMemory = isChecked(dialog, IDC_ITEM_MEMORY) ? 1 : 0;
     EndDialog(dialog, IDOK);
 }
 

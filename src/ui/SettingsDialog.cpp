@@ -364,7 +364,7 @@ bool stateImageChanged(const NMLISTVIEW& change) {
     return (change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK);
 }
 
-void handleListNotification(HWND dialog, const NMHDR& header) {
+void handleListNotification(HWND dialog, NMHDR& header) {
     switch (header.code) {
         case NM_DBLCLK: editSelectedLink(dialog); break;
         case NM_RCLICK:
@@ -375,6 +375,9 @@ void handleListNotification(HWND dialog, const NMHDR& header) {
             break;
         case LVN_ITEMCHANGED:
             if (stateImageChanged(reinterpret_cast<const NMLISTVIEW&>(header))) enableApply(dialog);
+            break;
+        case LVN_GETINFOTIPW:
+            fillInfoTip(reinterpret_cast<NMLVGETINFOTIPW&>(header), pluginSettings.links);
             break;
     }
 }
@@ -471,7 +474,7 @@ void answer(HWND dialog, LONG_PTR result) { SetWindowLongPtrW(dialog, DWLP_MSGRE
 bool handleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_NOTIFY: {
-            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            auto& header = *reinterpret_cast<NMHDR*>(lParam);
             if (header.idFrom != IDC_LINK_LIST) return false;
             handleListNotification(dialog, header);
             answer(dialog, 0);

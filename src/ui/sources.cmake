@@ -10,6 +10,7 @@ list(APPEND WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/DialogHelpers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkDropTarget.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkFields.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LinkHealth.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkListView.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkPropertiesDialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Messages.cpp

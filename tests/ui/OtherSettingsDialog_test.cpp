@@ -27,6 +27,7 @@ PluginSettings sampleSettings() {
     settings.SubjectPrefix = 0;
     settings.SubjectPrefixText = L"[新闻]";
     settings.ToolMenu = 0;
+    settings.ItemMemory = 0;
     settings.Mailbox = L"Main";
     settings.Interval = 5;
     settings.links.resize(2);
@@ -35,7 +36,8 @@ PluginSettings sampleSettings() {
 
 // The options the dialog edits.
 auto options(const PluginSettings& s) {
-    return std::make_tuple(s.TimeoutC, s.TimeoutB, s.TimeoutS, s.SubjectPrefix, s.SubjectPrefixText, s.ToolMenu);
+    return std::make_tuple(s.TimeoutC, s.TimeoutB, s.TimeoutS, s.SubjectPrefix, s.SubjectPrefixText, s.ToolMenu,
+                           s.ItemMemory);
 }
 
 // Everything else, which it leaves alone.
@@ -45,12 +47,12 @@ auto otherSettings(const PluginSettings& s) {
 }
 
 // What the dialog shows of the options: the three time-outs, the prefix, whether the prefix is
-// on and can be edited, and the toolbar box.
+// on and can be edited, the toolbar box and the item memory box.
 auto shownOptions(DialogDriver& driver, HWND dialog) {
     return std::make_tuple(driver.text(dialog, IDC_TIMEOUT_FEED), driver.text(dialog, IDC_TIMEOUT_PAGE),
                            driver.text(dialog, IDC_TIMEOUT_RUN), driver.text(dialog, IDC_SUBJECT_PREFIX_TEXT),
                            driver.isChecked(dialog, IDC_SUBJECT_PREFIX), driver.isEnabled(dialog, IDC_SUBJECT_PREFIX_TEXT),
-                           driver.isChecked(dialog, IDC_TOOL_MENU));
+                           driver.isChecked(dialog, IDC_TOOL_MENU), driver.isChecked(dialog, IDC_ITEM_MEMORY));
 }
 
 TEST_F(OtherSettingsDialogTest, OpensOnTheOptionsAndOkStoresThem) {
@@ -58,7 +60,7 @@ TEST_F(OtherSettingsDialogTest, OpensOnTheOptionsAndOkStoresThem) {
     const INT_PTR result = open([](DialogDriver& driver, HWND dialog) {
         EXPECT_EQ(shownOptions(driver, dialog),
                   std::make_tuple(std::wstring(L"30"), std::wstring(L"20"), std::wstring(L"300"),
-                                  std::wstring(L"[新闻]"), false, false, false));
+                                  std::wstring(L"[新闻]"), false, false, false, false));
         EXPECT_FALSE(driver.isChecked(dialog, IDC_WINHTTP_PROXY));
         for (const int spin : {IDC_TIMEOUT_FEED_SPIN, IDC_TIMEOUT_PAGE_SPIN, IDC_TIMEOUT_RUN_SPIN}) {
             EXPECT_EQ(driver.upDownRange(dialog, spin), std::make_pair(1, 600)) << spin;
@@ -70,10 +72,11 @@ TEST_F(OtherSettingsDialogTest, OpensOnTheOptionsAndOkStoresThem) {
         EXPECT_TRUE(driver.isEnabled(dialog, IDC_SUBJECT_PREFIX_TEXT));
         driver.typeText(dialog, IDC_SUBJECT_PREFIX_TEXT, L"[Feed] ");
         driver.setChecked(dialog, IDC_TOOL_MENU, true);
+        driver.setChecked(dialog, IDC_ITEM_MEMORY, true);
         driver.click(dialog, IDOK);
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(options(pluginSettings), std::make_tuple(0, 700, 45, 1, std::wstring(L"[Feed] "), 1));
+    EXPECT_EQ(options(pluginSettings), std::make_tuple(0, 700, 45, 1, std::wstring(L"[Feed] "), 1, 1));
     EXPECT_EQ(otherSettings(pluginSettings), otherSettings(sampleSettings()));
 }
 
@@ -92,7 +95,7 @@ TEST_F(OtherSettingsDialogTest, DefaultsCancelAndTheCloseBox) {
             driver.click(dialog, IDC_DEFAULTS);
             EXPECT_EQ(shownOptions(driver, dialog),
                       std::make_tuple(std::wstring(L"15"), std::wstring(L"10"), std::wstring(L"180"),
-                                      std::wstring(L"[Blog]_"), true, true, true));
+                                      std::wstring(L"[Blog]_"), true, true, true, true));
             if (c.endButton) {
                 driver.click(dialog, c.endButton);
             } else {
