@@ -55,8 +55,12 @@ bool FeedFetcher::ReadFeedBody(std::string body, const std::wstring& contentType
     try {
         std::wstring text = DecodeResponseBody(body, contentType);
         std::string().swap(body);
-        const XmlDocument document = LoadXmlDocument(std::move(text), lastError);
-        if (!document) return false;
+        XmlLoadError loadError;
+        const XmlDocument document = LoadXmlDocument(std::move(text), loadError);
+        if (!document) {
+            lastError = XmlLoadErrorText(loadError);
+            return false;
+        }
         const XmlElement root = RootElement(document.Get());
         switch (DetectFeedKind(root.Get())) {
             case FeedKind::Rss: ReadRss(root.Get(), rules); return true;

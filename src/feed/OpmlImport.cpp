@@ -86,8 +86,12 @@ bool importOpml(const std::wstring& url, int32_t timeoutSeconds, HttpGetResult* 
         } else {
             std::string().swap(response.body);
         }
-        const XmlDocument document = LoadXmlDocument(std::move(text), pluginSettings.importErrorText);
-        if (!document) return false;
+        XmlLoadError error;
+        const XmlDocument document = LoadXmlDocument(std::move(text), error);
+        if (!document) {
+            pluginSettings.importErrorText = XmlLoadErrorText(error);
+            return false;
+        }
         const XmlElement root = RootElement(document.Get());
         if (!root || TagName(root.Get()).find(L"opml") == std::wstring::npos) return false;
         OutlineReader reader;

@@ -16,14 +16,15 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-std::wstring parseErrorText(IXMLDOMDocument2* document) {
+XmlLoadError parseError(IXMLDOMDocument2* document) {
     ComPtr<IXMLDOMParseError> error;
     checkResult(document->get_parseError(&error));
     ScopedBstr reason;
     checkResult(error->get_reason(reason.put()));
-    long line = 0;
-    checkResult(error->get_line(&line));
-    return L"XML読み込みエラー(" + bstrText(reason.get()) + L")(行:" + std::to_wstring(line) + L")";
+    XmlLoadError loadError;
+    loadError.reason = bstrText(reason.get());
+    checkResult(error->get_line(&loadError.line));
+    return loadError;
 }
 
 // The next sibling, or null after the last one (the DOM answers S_FALSE then).
@@ -86,8 +87,8 @@ std::wstring textOf(const ScopedVariant& source) {
     return text;
 }
 
-// The document parsed from `source`; null with `errorText` set when it is not well-formed.
-XmlDocument parse(const ScopedVariant& source, std::wstring& errorText) {
+// The document parsed from `source`; null with `error` set when it is not well-formed.
+XmlDocument parse(const ScopedVariant& source, XmlLoadError& error) {
     XmlDocument document;
     checkResult(CoCreateInstance(kDomDocument30Class, nullptr, kMsxmlClassContext, IID_PPV_ARGS(&document)));
     checkResult(document->put_async(VARIANT_FALSE));
@@ -95,7 +96,7 @@ XmlDocument parse(const ScopedVariant& source, std::wstring& errorText) {
     VARIANT_BOOL loaded = VARIANT_FALSE;
     checkResult(document->load(source.get(), &loaded));
     if (loaded != VARIANT_FALSE) return document;
-    errorText = parseErrorText(document.Get());
+    error = parseError(document.Get());
     return nullptr;
 }
 
@@ -117,7 +118,7 @@ XmlDocument parseRepaired(ScopedVariant& source) {
         if (!repaired) return nullptr;
         putUtf8Bytes(*repaired, source);
         repaired.reset();
-        std::wstring unusedError;
+        XmlLoadError unusedError;
         return parse(source, unusedError);
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -142,18 +143,22 @@ void appendTextAsXml(std::wstring& markup, IXMLDOMNode* text) {
 
 }  // namespace
 
-XmlDocument LoadXmlDocument(std::wstring text, std::wstring& errorText) {
+std::wstring XmlLoadErrorText(const XmlLoadError& error) {
+    return L"XML読み込みエラー(" + error.reason + L")(行:" + std::to_wstring(error.line) + L")";
+}
+
+XmlDocument LoadXmlDocument(std::wstring text, XmlLoadError& error) {
     // The text is decoded already; a byte encoding declared in it must not be applied to
     // the bytes handed over, which the parser then reads as UTF-8, the default.
     EraseEncodingDeclaration(text);
     ScopedVariant source;
     putUtf8Bytes(text, source);
     std::wstring().swap(text);
-    std::wstring firstError;
+    XmlLoadError firstError;
     XmlDocument document = parse(source, firstError);
     if (!document) document = parseRepaired(source);
     // A document that even the repair cannot save fails for the reason it failed before.
-    if (!document) errorText = std::move(firstError);
+    if (!document) error = std::move(firstError);
     return document;
 }
 

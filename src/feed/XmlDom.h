@@ -12,13 +12,22 @@
 using XmlDocument = Microsoft::WRL::ComPtr<IXMLDOMDocument2>;
 using XmlElement = Microsoft::WRL::ComPtr<IXMLDOMElement>;
 
+// Why a text is no XML document, as the parser says it.
+struct XmlLoadError {
+    std::wstring reason;
+    long line = 0;
+};
+
+// "XML読み込みエラー(reason)(行:line)", the text the dialogs show.
+std::wstring XmlLoadErrorText(const XmlLoadError& error);
+
 // The document parsed from `text`, with no external DTD or entity fetched; null when the
-// text is not well-formed, and then `errorText` holds "XML読み込みエラー(reason)(行:line)".
+// text is not well-formed, and then `error` says why.
 // A text that fails is parsed once more with its HTML entity references and bare
 // ampersands repaired (EntityRepair.h); when that fails too, or changes nothing, the error
 // is the first one. Takes the text by value and frees it before parsing, so that a caller
 // who moves it in holds no copy of a large document while the DOM is built.
-XmlDocument LoadXmlDocument(std::wstring text, std::wstring& errorText);
+XmlDocument LoadXmlDocument(std::wstring text, XmlLoadError& error);
 
 // Null when the document has no root element.
 XmlElement RootElement(IXMLDOMDocument2* document);

@@ -126,7 +126,7 @@ bool saveLinkStates(const std::wstring& path) {
     return writeStateFile(stateFilePath(path), listed);
 }
 
-LinkState* linkStateOf(const std::wstring& url) {
+const LinkState* linkStateOf(const std::wstring& url) {
     const auto state = linkStates.find(toMultiByte(url, CP_UTF8));
     return state == linkStates.end() ? nullptr : &state->second;
 }

@@ -68,7 +68,7 @@ bool loadSettings(const std::wstring& path);
 // file at `path`, when ItemMemory is on. False when the file could not be replaced.
 bool saveLinkStates(const std::wstring& path);
 // The state of the link with this URL; null when none is remembered.
-LinkState* linkStateOf(const std::wstring& url);
+const LinkState* linkStateOf(const std::wstring& url);
 // Rewrites the Control and Links sections; other sections stay. Always true.
 bool saveSettings(const std::wstring& path);
 bool saveWindowPosition(const std::wstring& path);

@@ -377,7 +377,8 @@ void handleListNotification(HWND dialog, NMHDR& header) {
             if (stateImageChanged(reinterpret_cast<const NMLISTVIEW&>(header))) enableApply(dialog);
             break;
         case LVN_GETINFOTIPW:
-            fillInfoTip(reinterpret_cast<NMLVGETINFOTIPW&>(header), pluginSettings.links);
+            // A run changes what is remembered of the links as it goes.
+            if (!runState.running) fillInfoTip(reinterpret_cast<NMLVGETINFOTIPW&>(header), pluginSettings.links);
             break;
     }
 }

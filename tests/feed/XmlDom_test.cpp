@@ -15,9 +15,9 @@ const std::wregex kLoadError(L"XML読み込みエラー\\([\\s\\S]*\\)\\(行:[0-
 class XmlDom : public ::testing::Test {
 protected:
     XmlDocument load(const std::wstring& text) {
-        std::wstring error;
+        XmlLoadError error;
         XmlDocument document = LoadXmlDocument(text, error);
-        EXPECT_TRUE(document) << error;
+        EXPECT_TRUE(document) << XmlLoadErrorText(error);
         return document;
     }
     ComInitialization com;
@@ -47,13 +47,13 @@ TEST_F(XmlDom, LoadsWellFormedTextAndReportsTheRest) {
         {"two roots", L"<rss/><rss/>", false},
     };
     for (const auto& c : cases) {
-        std::wstring error = L"before";
+        XmlLoadError error{L"before", -1};
         const XmlDocument document = LoadXmlDocument(c.text, error);
         EXPECT_EQ(static_cast<bool>(document), c.loads) << c.name;
         if (c.loads) {
-            EXPECT_EQ(error, L"before") << c.name;
+            EXPECT_EQ(error.reason, L"before") << c.name;
         } else {
-            EXPECT_TRUE(std::regex_match(error, kLoadError)) << c.name;
+            EXPECT_TRUE(std::regex_match(XmlLoadErrorText(error), kLoadError)) << c.name;
         }
     }
 }
