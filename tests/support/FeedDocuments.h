@@ -8,7 +8,8 @@ inline std::string rss2(const std::string& title, const std::string& items) {
 }
 
 inline std::string item(const std::string& title, const std::string& link, const std::string& date,
-                        const std::string& body) {
+                        const std::string& body, const std::string& guid = "") {
     return "<item><title>" + title + "</title><link>" + link + "</link><dc:creator>Ann</dc:creator><pubDate>" +
-           date + "</pubDate><description>" + body + "</description></item>";
+           date + "</pubDate><description>" + body + "</description>" +
+           (guid.empty() ? "" : "<guid isPermaLink=\"false\">" + guid + "</guid>") + "</item>";
 }

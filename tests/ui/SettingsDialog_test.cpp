@@ -24,6 +24,7 @@
 #include "support/FeedDocuments.h"
 #include "support/TestServer.h"
 #include "ui/LinkDropTarget.h"
+#include "ui/LinkHealth.h"
 
 namespace {
 
@@ -425,6 +426,48 @@ TEST_F(SettingsDialogTest, CopiesTheLinksTextsToTheClipboard) {
         EXPECT_EQ(clipboardText(), "http://example.com/");
         driver.click(dialog, IDCANCEL);
     });
+}
+
+// What is remembered of a link shows in its row's info tip, and a long run of failures marks
+// its type cell.
+TEST_F(SettingsDialogTest, RowsTellHowTheirLinksHaveFared) {
+    const auto fared = [](FetchOutcome outcome, int64_t detail, int32_t failures, const std::string& reason = "") {
+        LinkState state;
+        state.lastResult = {1700000000, outcome, detail, reason};
+        state.failuresInARow = failures;
+        return state;
+    };
+    pluginSettings.links = links({L"read", L"same", L"cut", L"gone", L"new"});
+    linkStates = {{"http://x/read", fared(FetchOutcome::Read, 3, 0)},
+                  {"http://x/same", fared(FetchOutcome::NotModified, 0, 0)},
+                  {"http://x/cut", fared(FetchOutcome::ParseError, 12, 2, "\xe6\x9c\xaa\xe7\xbb\x93\xe6\x9d\x9f")},
+                  {"http://x/gone", fared(FetchOutcome::HttpStatus, 404, kFailuresMarked)}};
+    const std::wstring when = L"上次收取: 23/11/15 07:13:20\r\n";
+    const std::wstring tips[] = {when + L"成功, 3 篇新文章", when + L"成功, 内容没有更新 (HTTP 304)",
+                                 when + L"失败: XML 第 12 行有错误: 未结束\r\n已连续失败 2 次",
+                                 when + L"失败: 服务器返回 HTTP 404\r\n已连续失败 10 次", L"尚未收取"};
+    open([&](DialogDriver& driver, HWND dialog) {
+        const std::vector<Row> shown = rows(driver, dialog);
+        for (int row = 0; row < 5; ++row) {
+            SCOPED_TRACE(row);
+            EXPECT_EQ(std::get<4>(shown[static_cast<size_t>(row)]), row == 3 ? L"!D/N" : L"D/N");
+            wchar_t tip[INFOTIPSIZE] = L"row text";
+            driver.onDialogThread([&] {
+                NMLVGETINFOTIPW request = {};
+                request.hdr = {listOf(dialog), IDC_LINK_LIST, LVN_GETINFOTIPW};
+                request.pszText = tip;
+                request.cchTextMax = INFOTIPSIZE;
+                request.iItem = row;
+                SendMessageW(dialog, WM_NOTIFY, IDC_LINK_LIST, reinterpret_cast<LPARAM>(&request));
+            });
+            EXPECT_EQ(std::wstring(tip), tips[row]);
+        }
+        driver.onDialogThread([&] {
+            EXPECT_TRUE(ListView_GetExtendedListViewStyle(listOf(dialog)) & LVS_EX_INFOTIP);
+        });
+        driver.click(dialog, IDCANCEL);
+    });
+    linkStates.clear();
 }
 
 class DialogRetrieval : public SettingsDialogTest {
