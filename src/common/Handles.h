@@ -47,6 +47,14 @@ struct KernelHandleTraits {
 };
 using ScopedHandle = UniqueHolder<KernelHandleTraits>;
 
+// CreateFileW's handles, whose failure value is INVALID_HANDLE_VALUE rather than null.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle handle) { CloseHandle(handle); }
+};
+using ScopedFile = UniqueHolder<FileHandleTraits>;
+
 struct FindHandleTraits {
     using Handle = HANDLE;
     static Handle invalid() { return INVALID_HANDLE_VALUE; }

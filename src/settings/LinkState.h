@@ -43,20 +43,25 @@ struct SeenItem {
 struct LinkState {
     std::string etag;  // as the server sent it, quotes included
     FetchResult lastResult;
-    int32_t failuresInARow = 0;
+    int32_t failuresInARow = 0;  // never negative: the file reads no negative count
     int64_t documentTimes[2] = {0, 0};  // when the last two documents were read, newest first
     std::vector<SeenItem> seen;         // ordered by key, each key once
 
     bool hasSeen(ItemKey key) const;
     // Records that a document read at `time` held these keys (in any order, repeats allowed),
-    // then lets go of keys that are in neither of the last two documents and older than
-    // kSeenKeyDays days, and keeps at most kMaxOlderKeys of the rest besides those two
-    // documents' keys, newest first.
+    // then lets go of keys that are in neither of the last two documents and were last seen
+    // more than kSeenKeyDays days before `time`, and keeps at most kMaxOlderKeys of the rest
+    // besides those two documents' keys, newest first.
     void recordDocument(const std::vector<ItemKey>& keys, int64_t time);
 };
 
 constexpr int64_t kSeenKeyDays = 60;
 constexpr size_t kMaxOlderKeys = 1000;
+
+// Field by field; a state read back from its file equals the state written.
+bool operator==(const FetchResult& a, const FetchResult& b);
+bool operator==(const SeenItem& a, const SeenItem& b);
+bool operator==(const LinkState& a, const LinkState& b);
 
 // By the link's URL in UTF-8.
 using LinkStates = std::unordered_map<std::string, LinkState>;

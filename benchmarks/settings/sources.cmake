@@ -1,0 +1,2 @@
+list(APPEND BENCHMARK_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/StateBenchmarks.cpp)
