@@ -306,6 +306,20 @@ std::vector<std::wstring> DialogDriver::comboItems(HWND dialog, int id) {
     });
 }
 
+std::wstring DialogDriver::listInfoTip(HWND dialog, int id, int row) {
+    const HWND list = control(dialog, id);
+    return query<std::wstring>([=] {
+        wchar_t tip[INFOTIPSIZE] = L"row text";
+        NMLVGETINFOTIPW request = {};
+        request.hdr = {list, static_cast<UINT_PTR>(id), LVN_GETINFOTIPW};
+        request.pszText = tip;
+        request.cchTextMax = INFOTIPSIZE;
+        request.iItem = row;
+        SendMessageW(dialog, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&request));
+        return std::wstring(tip);
+    });
+}
+
 // A posted BM_CLICK is what a mouse click does under Wine: an auto check box or radio changes
 // state and the dialog gets BN_CLICKED, while the script is free to meet a box the click opens.
 void DialogDriver::click(HWND dialog, int id) {

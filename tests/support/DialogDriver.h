@@ -43,6 +43,9 @@ public:
     SYSTEMTIME dateTime(HWND dialog, int id);
     std::pair<int, int> upDownRange(HWND dialog, int id);
     std::vector<std::wstring> comboItems(HWND dialog, int id);
+    // The info tip that the dialog gives for a row of its list view, asked as the list asks
+    // when the pointer rests on the row.
+    std::wstring listInfoTip(HWND dialog, int id, int row);
 
     // The control and its dialog must be visible and enabled, as for a user.
     void click(HWND dialog, int id);

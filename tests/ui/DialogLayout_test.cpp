@@ -219,4 +219,48 @@ TEST_F(DialogLayout, SettingsDialogWithItsPopupMenuAndRetrieving) {
     });
 }
 
+// Wine's list view shows no info tips of its own, so the tip that the dialog gives for the row
+// is shown where Windows' list view puts it: below the pointer resting on the row.
+HWND showTipOverRow(HWND dialog, HWND list, int row, const std::wstring& text) {
+    const HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                     0, 0, 0, 0, dialog, nullptr, nullptr, nullptr);
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = dialog;
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 400);
+    RECT label = {};
+    ListView_GetItemRect(list, row, &label, LVIR_LABEL);
+    POINT at = {label.left + 40, label.bottom + 12};
+    ClientToScreen(list, &at);
+    SendMessageW(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    return tip;
+}
+
+// A link that keeps failing: its row is marked and its tip says why.
+TEST_F(DialogLayout, SettingsDialogTellsHowALinkHasFared) {
+    pluginSettings.links = sampleLinks(L"http://127.0.0.1:1/");
+    LinkState failing;
+    failing.lastResult = {1701234567, FetchOutcome::HttpStatus, 404, ""};
+    failing.failuresInARow = 12;
+    LinkState read;
+    read.lastResult = {1700000000, FetchOutcome::Read, 3, ""};
+    linkStates = {{"http://photos.example.net/rss", failing}, {"http://blog.example.com/feed/rss2.xml", read}};
+    drive(settingsDialog, L"Feedwick设置", [&](DialogDriver& driver, HWND dialog) {
+        const std::wstring text = driver.listInfoTip(dialog, IDC_LINK_LIST, 2);
+        HWND tip = nullptr;
+        driver.onDialogThread([&] { tip = showTipOverRow(dialog, GetDlgItem(dialog, IDC_LINK_LIST), 2, text); });
+        Sleep(200);  // the tip paints itself
+        EXPECT_TRUE(saveWindowsPng({dialog, tip}, screenshotPath("settings-health")));
+        driver.onDialogThread([dialog, tip] {
+            DestroyWindow(tip);
+            SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+    });
+    linkStates.clear();
+}
+
 }  // namespace

@@ -451,16 +451,7 @@ TEST_F(SettingsDialogTest, RowsTellHowTheirLinksHaveFared) {
         for (int row = 0; row < 5; ++row) {
             SCOPED_TRACE(row);
             EXPECT_EQ(std::get<4>(shown[static_cast<size_t>(row)]), row == 3 ? L"!D/N" : L"D/N");
-            wchar_t tip[INFOTIPSIZE] = L"row text";
-            driver.onDialogThread([&] {
-                NMLVGETINFOTIPW request = {};
-                request.hdr = {listOf(dialog), IDC_LINK_LIST, LVN_GETINFOTIPW};
-                request.pszText = tip;
-                request.cchTextMax = INFOTIPSIZE;
-                request.iItem = row;
-                SendMessageW(dialog, WM_NOTIFY, IDC_LINK_LIST, reinterpret_cast<LPARAM>(&request));
-            });
-            EXPECT_EQ(std::wstring(tip), tips[row]);
+            EXPECT_EQ(driver.listInfoTip(dialog, IDC_LINK_LIST, row), tips[row]);
         }
         driver.onDialogThread([&] {
             EXPECT_TRUE(ListView_GetExtendedListViewStyle(listOf(dialog)) & LVS_EX_INFOTIP);
