@@ -27,7 +27,7 @@ struct RequestPlan {
     std::wstring pathAndQuery;
     bool secure = false;
     DWORD timeoutMs = 0;
-    int32_t ifModifiedSince = 0;
+    int64_t ifModifiedSince = 0;
 };
 
 bool crackUrl(const std::wstring& url, RequestPlan& plan) {
@@ -74,7 +74,7 @@ bool addHeader(HINTERNET request, const std::wstring& header) {
                                     WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
 }
 
-bool addIfModifiedSince(HINTERNET request, int32_t time) {
+bool addIfModifiedSince(HINTERNET request, int64_t time) {
     const std::string date = formatRfc822Date(time, 0);
     // The date text is ASCII, so widening each character is exact.
     return addHeader(request, L"If-Modified-Since: " + std::wstring(date.begin(), date.end()));
@@ -410,7 +410,7 @@ HttpGetResult backgroundGet(HINTERNET session, const RequestPlan& plan, int32_t 
     return runExchange(connection.request.get(), plan, exchange);
 }
 
-std::optional<RequestPlan> planFor(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince) {
+std::optional<RequestPlan> planFor(const std::wstring& url, int32_t timeoutSeconds, int64_t ifModifiedSince) {
     RequestPlan plan;
     if (!crackUrl(url, plan)) return std::nullopt;
     plan.timeoutMs = timeoutMilliseconds(timeoutSeconds);
@@ -420,7 +420,7 @@ std::optional<RequestPlan> planFor(const std::wstring& url, int32_t timeoutSecon
 
 }  // namespace
 
-HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode,
+HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int64_t ifModifiedSince, HttpMode mode,
                       const std::atomic<int32_t>* stopRequested) {
     if (mode == HttpMode::Background) {
         return HttpSession().get(url, timeoutSeconds, ifModifiedSince, StopSignal{stopRequested, nullptr});
@@ -435,7 +435,7 @@ HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t i
 
 HttpSession::HttpSession() : session_(openSession(WINHTTP_FLAG_ASYNC)) { keepWinHttpLoaded(); }
 
-HttpGetResult HttpSession::get(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince,
+HttpGetResult HttpSession::get(const std::wstring& url, int32_t timeoutSeconds, int64_t ifModifiedSince,
                                const StopSignal& stop, HANDLE cancel) const {
     try {
         const std::optional<RequestPlan> plan = planFor(url, timeoutSeconds, ifModifiedSince);

@@ -34,7 +34,7 @@ constexpr size_t kMaxResponseBodyBytes = 16u * 1024u * 1024u;
 // is Received with its body. An unusable URL, a network error, a certificate that fails its
 // checks, a body over the cap, a body cut off before its Content-Length, a compressed body
 // that is broken or ends early and an unknown Content-Encoding are Failed. Never throws.
-HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode,
+HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int64_t ifModifiedSince, HttpMode mode,
                       const std::atomic<int32_t>* stopRequested = nullptr);
 
 // One WinHTTP session for the background requests of a run, which keeps its connections to a
@@ -46,7 +46,7 @@ public:
 
     // A Background request as HttpGet makes it, which also ends at once as Failed when the
     // stop's event or `cancel`, a manual-reset event (or null), is set.
-    HttpGetResult get(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince,
+    HttpGetResult get(const std::wstring& url, int32_t timeoutSeconds, int64_t ifModifiedSince,
                       const StopSignal& stop, HANDLE cancel = nullptr) const;
 
 private:

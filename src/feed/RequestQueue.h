@@ -16,7 +16,7 @@
 struct PlannedRequest {
     std::wstring url;
     int32_t timeoutSeconds = 0;
-    int32_t ifModifiedSince = 0;
+    int64_t ifModifiedSince = 0;
 };
 
 // No server gets more requests of a run at a time than this.

@@ -82,7 +82,7 @@ bool selectRow(HWND list, int row) {
     return true;
 }
 
-std::wstring lastRetrievedText(int32_t lastRetrieved) {
+std::wstring lastRetrievedText(int64_t lastRetrieved) {
     SYSTEMTIME local = {};
     if (lastRetrieved == 0 || !toLocalCalendarTime(lastRetrieved, &local)) return L"----/--/-- --:--:--";
     wchar_t text[64] = {};

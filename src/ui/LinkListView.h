@@ -23,6 +23,6 @@ int selectedRow(HWND list);
 bool selectRow(HWND list, int row);
 
 // "----/--/-- --:--:--" for never, else the local time as "yy/mm/dd hh:mm:ss".
-std::wstring lastRetrievedText(int32_t lastRetrieved);
+std::wstring lastRetrievedText(int64_t lastRetrieved);
 // The sender and HTML mode letters of the link dialog's radios: "D/N" for a new link.
 std::wstring linkTypeText(const LinkEntry& link);

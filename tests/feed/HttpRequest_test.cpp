@@ -10,7 +10,7 @@
 namespace {
 
 constexpr HttpMode kBothModes[] = {HttpMode::Foreground, HttpMode::Background};
-constexpr int32_t kLastRetrieved = 1700000000;
+constexpr int64_t kLastRetrieved = 1700000000;
 const std::string kFeed = std::string("<rss version=\"2.0\"><channel/></rss>\r\n\0\xff\x80", 42);
 
 const char* modeName(HttpMode mode) { return mode == HttpMode::Foreground ? "foreground" : "background"; }
@@ -49,7 +49,7 @@ TEST_F(HttpGetTest, AnswersBecomeOutcomes) {
     struct Row {
         const char* name;
         const char* pathAndQuery;
-        int32_t ifModifiedSince;
+        int64_t ifModifiedSince;
         HttpGetResult::Outcome outcome;
         std::string body;
         std::wstring contentType;
@@ -88,7 +88,7 @@ TEST_F(HttpGetTest, AnswersBecomeOutcomes) {
 
 TEST_F(HttpGetTest, SendsTheUserAgentAndTheConditionalDate) {
     struct Row {
-        int32_t ifModifiedSince;
+        int64_t ifModifiedSince;
         std::optional<std::string> header;
     };
     const Row rows[] = {

@@ -21,7 +21,7 @@ struct Link {
     std::wstring url;
     std::string title;
     int htmlMode = 1;
-    int32_t lastRetrieved = 0;
+    int64_t lastRetrieved = 0;
     int enabled = 1;
 };
 
@@ -170,7 +170,7 @@ TEST_F(Retrieval, SecondRunAsksIfModifiedSinceAndDeliversNothingNew) {
     ASSERT_TRUE(runToEnd(*harness));
     ASSERT_EQ(standin::appendedMessages().size(), 1u);
     loadSettings(fromAnsi(harness->iniPath()));
-    const int32_t firstFetch = pluginSettings.links.at(0).lastRetrieved;
+    const int64_t firstFetch = pluginSettings.links.at(0).lastRetrieved;
     ASSERT_GT(firstFetch, 0);
 
     ASSERT_TRUE(runToEnd(*harness));
