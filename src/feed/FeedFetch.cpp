@@ -9,7 +9,7 @@
 bool FeedFetcher::Fetch(const std::wstring& url, int64_t lastRetrieved, int32_t htmlMode, int32_t timeoutSeconds,
                         int32_t senderMode, bool foreground) {
     const WaitCursor cursor(foreground);
-    return ReadResponse(HttpGet(url, timeoutSeconds, lastRetrieved,
+    return ReadResponse(HttpGet(url, timeoutSeconds, lastRetrieved, "",
                                 foreground ? HttpMode::Foreground : HttpMode::Background, stopRequested_),
                         url, lastRetrieved, htmlMode, senderMode);
 }

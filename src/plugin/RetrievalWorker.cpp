@@ -60,7 +60,7 @@ void fetchLinks(FeedFetcher& fetcher, const HttpSession& session, int64_t runSta
     std::vector<PlannedRequest> requests;
     for (const size_t i : chosen) {
         const LinkEntry& link = pluginSettings.links[i];
-        requests.push_back({link.url, pluginSettings.TimeoutC, link.lastRetrieved});
+        requests.push_back({link.url, pluginSettings.TimeoutC, link.lastRetrieved, ""});
     }
     RequestQueue queue(session, std::move(requests), requestsInFlight(), runStopSignal());
     for (size_t k = 0; k < chosen.size(); ++k) {
