@@ -5,13 +5,14 @@
 // What holds: a field reads back as itself exactly when it is clean: not empty, without a "|"
 // at a character boundary, without control bytes, and not ending in a lead byte (which would
 // take the following separator as its trail byte). The decimal fields always read back, the
-// unsigned time modulo 2^32. So:
+// time as the nearest that the unsigned 32-bit field holds. So:
 //  - every line splits into such fields separated (and perhaps led and ended) by "|" runs,
 //    only the last field possibly ending in a lead byte;
 //  - any fields format to one line without control bytes, which reads back whenever URL and
 //    title are not empty: the numbers exactly, the title at its length, and URL and title
 //    each as itself exactly when it was clean;
 //  - so does an accepted line, whatever the "1.1" reading.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -53,9 +54,11 @@ bool isClean(std::string_view text, LeadByteTest isLeadByte) {
     return readsAsOneField(text, isLeadByte) && !hasControlByte(text);
 }
 
-bool sameNumbers(const LinkLineFields& a, const LinkLineFields& b) {
-    return a.enabled == b.enabled && a.htmlMode == b.htmlMode && a.senderMode == b.senderMode &&
-           a.lastRetrieved == b.lastRetrieved;
+// `reread` as the line of `written` gives it back.
+bool sameNumbers(const LinkLineFields& reread, const LinkLineFields& written) {
+    return reread.enabled == written.enabled && reread.htmlMode == written.htmlMode &&
+           reread.senderMode == written.senderMode &&
+           reread.lastRetrieved == std::clamp<int64_t>(written.lastRetrieved, 0, kLatestStoredTime);
 }
 
 void checkSplit(std::string_view line, LeadByteTest isLeadByte) {
@@ -110,7 +113,8 @@ LinkLineFields fieldsFromPieces(std::string_view text) {
     fields.enabled = parseDecimal(pieces[2]);
     fields.htmlMode = parseDecimal(pieces[3]);
     fields.senderMode = parseDecimal(pieces[4]);
-    fields.lastRetrieved = parseDecimal(pieces[5]);
+    // Stretched past both ends of the field's range.
+    fields.lastRetrieved = int64_t{parseDecimal(pieces[5])} * 3;
     return fields;
 }
 

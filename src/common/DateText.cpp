@@ -47,8 +47,8 @@ CivilTime breakDownUtc(int64_t seconds) {
 
 }  // namespace
 
-std::string formatRfc822Date(int32_t time, int32_t offsetMinutes) {
-    const CivilTime civil = breakDownUtc(static_cast<int64_t>(time) + static_cast<int64_t>(offsetMinutes) * 60);
+std::string formatRfc822Date(int64_t time, int32_t offsetMinutes) {
+    const CivilTime civil = breakDownUtc(time + static_cast<int64_t>(offsetMinutes) * 60);
     const char sign = offsetMinutes >= 0 ? '+' : '-';
     const int64_t magnitude = offsetMinutes >= 0 ? offsetMinutes : -static_cast<int64_t>(offsetMinutes);
     char text[64];

@@ -27,6 +27,4 @@ void clearRunStop() {
 
 StopSignal runStopSignal() { return {&runState.stopRequested, runStopEvent()}; }
 
-bool runBudgetLeft(int32_t runStart, int32_t timeoutSeconds) {
-    return static_cast<int64_t>(currentTime()) < static_cast<int64_t>(runStart) + timeoutSeconds;
-}
+bool runBudgetLeft(int64_t runStart, int32_t timeoutSeconds) { return currentTime() < runStart + timeoutSeconds; }

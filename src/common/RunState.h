@@ -14,7 +14,7 @@ struct RunState {
     std::atomic<uint8_t> ready{1};
     std::atomic<uint8_t> setupActive{0};
     std::atomic<int32_t> singleLinkIndex{-1};
-    std::atomic<int32_t> lastRunStart{0};
+    std::atomic<int64_t> lastRunStart{0};  // seconds since 1970 UTC
     std::atomic<HWND> notifyDialog{nullptr};
     std::atomic<uint8_t> exiting{0};  // set for good when the client begins to exit
 };
@@ -31,7 +31,7 @@ StopSignal runStopSignal();
 
 // Whether a run that began at `runStart` may still start a fetch or a delivery: its
 // `timeoutSeconds` budget ends once the current time reaches runStart + timeoutSeconds.
-bool runBudgetLeft(int32_t runStart, int32_t timeoutSeconds);
+bool runBudgetLeft(int64_t runStart, int32_t timeoutSeconds);
 
 // Posted by the worker to `notifyDialog` once a run has ended; wParam is the run's
 // `singleLinkIndex`. The dialog refreshes itself on its own thread.

@@ -1,6 +1,7 @@
 // FeedFetcher's reader of Atom documents. Elements are matched by namespace and local name,
 // so that a document writing Atom with a prefix reads as one writing it as the default
 // namespace, and another vocabulary's title or link is never taken for Atom's.
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -26,11 +27,10 @@ std::wstring atomChildText(IXMLDOMElement* element, const wchar_t* name) {
     return child ? ElementText(child.Get()) : std::wstring();
 }
 
-// The published time when it reads as a date, the updated time otherwise; an entry with
-// neither is never new.
-int32_t entryDate(IXMLDOMElement* entry) {
-    const int32_t published = ParseW3cDate(toAnsi(atomChildText(entry, L"published")));
-    return published >= 0 ? published : ParseW3cDate(toAnsi(atomChildText(entry, L"updated")));
+// The published time when it reads as a date, the updated time otherwise.
+std::optional<int64_t> entryDate(IXMLDOMElement* entry) {
+    const std::optional<int64_t> published = ParseW3cDate(toAnsi(atomChildText(entry, L"published")));
+    return published ? published : ParseW3cDate(toAnsi(atomChildText(entry, L"updated")));
 }
 
 std::wstring authorName(IXMLDOMElement* element) { return atomChildText(atomChild(element, L"author").Get(), L"name"); }
@@ -92,12 +92,12 @@ void FeedFetcher::ReadAtom(IXMLDOMElement* root, const ItemRules& rules) {
 
 void FeedFetcher::readEntry(IXMLDOMElement* entry, const std::wstring& feedAuthor, const std::wstring& base,
                             const ItemRules& rules) {
-    const int32_t date = entryDate(entry);
-    if (date <= rules.lastRetrieved) return;
+    const std::optional<int64_t> date = entryDate(entry);
+    if (!isNew(date, rules)) return;
     std::wstring author = authorName(entry);
     if (author.empty()) author = feedAuthor;
     std::wstring body = htmlBody(atomChild(entry, L"content").Get());
     if (body.empty()) body = htmlBody(atomChild(entry, L"summary").Get());
-    appendItem(date, author, plainText(atomChild(entry, L"title").Get()),
+    appendItem(*date, author, plainText(atomChild(entry, L"title").Get()),
                alternateLink(entry, BaseWithin(entry, base)), std::move(body), rules);
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <initializer_list>
-#include <limits>
+#include <optional>
 
 namespace {
 
@@ -32,6 +32,8 @@ constexpr ZoneName kZoneNames[] = {
 
 constexpr int64_t kNumberLimit = 1000000000000;
 constexpr int64_t kFieldLimit = 1000000;
+// The notation writes years in four digits.
+constexpr int kLastW3cYear = 9999;
 
 bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -190,25 +192,36 @@ int64_t secondsSince1970(int64_t days, int64_t hour, int64_t minute, int64_t sec
     return ((days * 24 + hour) * 60 + minute) * 60 + second;
 }
 
-int32_t asW3cResult(int64_t seconds) {
-    return (seconds < 0 || seconds > std::numeric_limits<int32_t>::max()) ? -1 : static_cast<int32_t>(seconds);
+std::optional<int64_t> asW3cResult(int64_t seconds) {
+    if (seconds < 0) return std::nullopt;
+    return seconds;
 }
 
 // An hour and minute that the zone took out of their ranges carry into the day.
-int32_t utcTime(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute, int64_t second) {
+std::optional<int64_t> utcTime(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute,
+                               int64_t second) {
     return asW3cResult(secondsSince1970(daysSince1970(year, month, day), hour, minute, second));
 }
 
-int32_t localStandardTime(int year, int month, int day, int hour, int minute, int second) {
+// mktime reaches no further than 2038 where time_t has 32 bits, as on 32-bit Windows. A zone's
+// standard offset after that is the one its present rules give, so later years take the
+// offset that mktime finds for the same day and time in 2037.
+std::optional<int64_t> localStandardTime(int year, int month, int day, int hour, int minute, int second) {
+    constexpr int kLastYearOfMktime = 2037;
+    const int offsetYear = std::min(year, kLastYearOfMktime);
     std::tm fields = {};
-    fields.tm_year = year - 1900;
+    fields.tm_year = offsetYear - 1900;
     fields.tm_mon = month - 1;
     fields.tm_mday = day;
     fields.tm_hour = hour;
     fields.tm_min = minute;
     fields.tm_sec = second;
     fields.tm_isdst = 0;
-    return asW3cResult(static_cast<int64_t>(std::mktime(&fields)));
+    const int64_t local = static_cast<int64_t>(std::mktime(&fields));
+    // -1 is also the last second of 1969, which is no date either.
+    if (local == -1) return std::nullopt;
+    const int64_t secondsWest = local - secondsSince1970(daysSince1970(offsetYear, month, day), hour, minute, second);
+    return asW3cResult(secondsSince1970(daysSince1970(year, month, day), hour, minute, second) + secondsWest);
 }
 
 // sscanf's reading of a format made of %d fields ('#'), literal characters and one %15s
@@ -249,41 +262,40 @@ int scanFields(std::string_view text, std::string_view layout, std::initializer_
 }  // namespace
 
 int64_t DaysFromCivil(int year, int month, int day, int hour, int minute, int second) {
-    if (year >= 2038) return secondsSince1970(daysSince1970(2037, 12, 1), 0, 0, 0);
     return secondsSince1970(daysSince1970(year, month, day), hour, minute, second);
 }
 
-int32_t ParseRfc822Date(std::string_view text) {
+std::optional<int64_t> ParseRfc822Date(std::string_view text) {
     Scanner scanner(text);
     scanner.skipSpaces();
     scanner.skipWhile([](char c) { return !isDigit(c) && !isSpace(c); });  // the weekday
     scanner.skipSpaces();
-    if (scanner.atEnd()) return 0;
+    if (scanner.atEnd()) return std::nullopt;
 
     int month = 0;
-    if (isLetter(scanner.peek()) && (month = readMonth(scanner)) == 0) return 0;
+    if (isLetter(scanner.peek()) && (month = readMonth(scanner)) == 0) return std::nullopt;
     const int64_t day = scanner.readNumber();
-    if (day < 1 || day > 31 || scanner.atEnd()) return 0;
+    if (day < 1 || day > 31 || scanner.atEnd()) return std::nullopt;
     scanner.skipWhile(isSpaceOrDash);
-    if (month == 0 && (month = readMonth(scanner)) == 0) return 0;
+    if (month == 0 && (month = readMonth(scanner)) == 0) return std::nullopt;
     scanner.skipWhile(isSpaceOrDash);
-    if (!isDigit(scanner.peek())) return 0;
+    if (!isDigit(scanner.peek())) return std::nullopt;
     int64_t year = scanner.readNumber();
     if (year >= 0 && year <= 49) year += 2000;
     if (year >= 50 && year <= 99) year += 1900;
-    if (year < 1900 || year > 2500 || !isCalendarDate(year, month, day)) return 0;
+    if (year < 1900 || year > 2500 || !isCalendarDate(year, month, day)) return std::nullopt;
 
     int hour = 0, minute = 0, second = 0;
-    if (!scanner.atEnd() && !readTime(scanner, hour, minute, second)) return 0;
+    if (!scanner.atEnd() && !readTime(scanner, hour, minute, second)) return std::nullopt;
     int32_t offsetMinutes = 0;
-    if (!scanner.atEnd() && !readZone(scanner, offsetMinutes)) return 0;
+    if (!scanner.atEnd() && !readZone(scanner, offsetMinutes)) return std::nullopt;
 
     const int64_t seconds = DaysFromCivil(static_cast<int>(year), month, static_cast<int>(day), hour, minute,
                                           second) - int64_t{60} * offsetMinutes;
-    return static_cast<int32_t>(std::max<int64_t>(seconds, 1));
+    return std::max<int64_t>(seconds, 1);
 }
 
-int32_t ParseW3cDate(std::string_view text) {
+std::optional<int64_t> ParseW3cDate(std::string_view text) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     std::string_view zone;
     if (scanFields(text, "#-#-#@#:#:#$", {&year, &month, &day, &hour, &minute, &second}, zone) != 7) {
@@ -293,7 +305,9 @@ int32_t ParseW3cDate(std::string_view text) {
     if (year == 1) year = 1970;
     // 24:00 is the end of the day, the next day's midnight.
     const bool endOfDay = hour == 24 && minute == 0 && second == 0;
-    if (!isCalendarDate(year, month, day) || !(endOfDay || isTimeOfDay(hour, minute, second))) return -1;
+    if (year > kLastW3cYear || !isCalendarDate(year, month, day) || !(endOfDay || isTimeOfDay(hour, minute, second))) {
+        return std::nullopt;
+    }
     if (zone.empty()) return localStandardTime(year, month, day, hour, minute, second);
 
     if (zone.front() == '.') {  // fractions of a second

@@ -1,6 +1,7 @@
 #include "feed/FeedFetcher.h"
 
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "common/TextConversion.h"
@@ -15,16 +16,15 @@ namespace {
 
 bool contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
-// pubDate when the item has one that reads as an RFC 822 or a W3C date, dc:date otherwise.
-// An item without a usable date is never new: a pubDate that nothing reads gives 0, no date
-// at all a negative value.
-int32_t itemDate(IXMLDOMElement* item) {
+// pubDate when the item has one that reads as an RFC 822 or a W3C date, dc:date otherwise;
+// none when neither reads.
+std::optional<int64_t> itemDate(IXMLDOMElement* item) {
     const std::string pubDate = toAnsi(ChildText(item, L"pubDate"));
-    if (pubDate.empty()) return ParseW3cDate(toAnsi(ChildText(item, L"dc:date")));
-    if (const int32_t date = ParseRfc822Date(pubDate); date != 0) return date;
-    if (const int32_t date = ParseW3cDate(pubDate); date >= 0) return date;
-    const int32_t dcDate = ParseW3cDate(toAnsi(ChildText(item, L"dc:date")));
-    return dcDate >= 0 ? dcDate : 0;
+    if (!pubDate.empty()) {
+        if (const std::optional<int64_t> date = ParseRfc822Date(pubDate)) return date;
+        if (const std::optional<int64_t> date = ParseW3cDate(pubDate)) return date;
+    }
+    return ParseW3cDate(toAnsi(ChildText(item, L"dc:date")));
 }
 
 // A relative link resolves against the item's base and the link element's own xml:base.
@@ -49,7 +49,7 @@ FeedKind DetectFeedKind(IXMLDOMElement* root) {
 }
 
 bool FeedFetcher::ReadFeedBody(std::string body, const std::wstring& contentType, const std::wstring& documentUrl,
-                               int32_t lastRetrieved, int32_t htmlMode, int32_t senderMode) {
+                               int64_t lastRetrieved, int32_t htmlMode, int32_t senderMode) {
     lastError.clear();
     const ItemRules rules{documentUrl, lastRetrieved, htmlMode, senderMode};
     try {
@@ -115,16 +115,21 @@ void FeedFetcher::ReadRdf(IXMLDOMElement* root, const ItemRules& rules) {
 
 void FeedFetcher::readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const std::wstring& base,
                            const ItemRules& rules) {
-    const int32_t date = itemDate(item);
-    if (date <= rules.lastRetrieved) return;
+    const std::optional<int64_t> date = itemDate(item);
+    if (!isNew(date, rules)) return;
     std::wstring author = ChildText(item, L"dc:creator");
     if (author.empty()) author = fallbackAuthor;
     std::wstring body = ChildContent(item, L"content:encoded");
     if (body.empty()) body = ChildContent(item, L"description");
-    appendItem(date, author, ChildText(item, L"title"), itemLink(item, base), std::move(body), rules);
+    appendItem(*date, author, ChildText(item, L"title"), itemLink(item, base), std::move(body), rules);
 }
 
-void FeedFetcher::appendItem(int32_t date, const std::wstring& author, const std::wstring& title, std::wstring link,
+// An undated item is never new.
+bool FeedFetcher::isNew(const std::optional<int64_t>& date, const ItemRules& rules) {
+    return date && *date > rules.lastRetrieved;
+}
+
+void FeedFetcher::appendItem(int64_t date, const std::wstring& author, const std::wstring& title, std::wstring link,
                              std::wstring body, const ItemRules& rules) {
     FeedItem feedItem;
     feedItem.date = date;

@@ -3,6 +3,7 @@
 // the thread that made it.
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,12 +30,12 @@ public:
     // Fetches `url` and appends the items dated after `lastRetrieved`. True when the feed
     // was read or the server answered 304, which leaves every field as it was. Foreground
     // fetches block and show the wait cursor; background ones heed the stop request.
-    bool Fetch(const std::wstring& url, int32_t lastRetrieved, int32_t htmlMode, int32_t timeoutSeconds,
+    bool Fetch(const std::wstring& url, int64_t lastRetrieved, int32_t htmlMode, int32_t timeoutSeconds,
                int32_t senderMode, bool foreground);
 
     // What Fetch does with the response to `url`: false when the request failed, true without
     // a change when it was answered 304, otherwise what ReadFeedBody makes of the body.
-    bool ReadResponse(HttpGetResult response, const std::wstring& url, int32_t lastRetrieved, int32_t htmlMode,
+    bool ReadResponse(HttpGetResult response, const std::wstring& url, int64_t lastRetrieved, int32_t htmlMode,
                       int32_t senderMode);
 
     // What ReadResponse does with a received body: decode, load, classify, read. Relative item
@@ -43,7 +44,7 @@ public:
     // root is no feed or a COM call failed; items read before a failure stay. The body is
     // freed once decoded, so Fetch moves it in.
     bool ReadFeedBody(std::string body, const std::wstring& contentType, const std::wstring& documentUrl,
-                      int32_t lastRetrieved, int32_t htmlMode, int32_t senderMode);
+                      int64_t lastRetrieved, int32_t htmlMode, int32_t senderMode);
 
     std::wstring feedTitle;       // of the last document read
     std::wstring feedLink;        // of the last document read
@@ -53,7 +54,7 @@ public:
 private:
     struct ItemRules {
         const std::wstring& documentUrl;
-        int32_t lastRetrieved;
+        int64_t lastRetrieved;
         int32_t htmlMode;
         int32_t senderMode;
     };
@@ -70,8 +71,10 @@ private:
     // `base` is the URL that the feed element makes of the document's address.
     void readEntry(IXMLDOMElement* entry, const std::wstring& feedAuthor, const std::wstring& base,
                    const ItemRules& rules);
+    // Whether an item of that date is newer than the last retrieval.
+    static bool isNew(const std::optional<int64_t>& date, const ItemRules& rules);
     // Appends a new item, its sender and subject built from `author` and `title`.
-    void appendItem(int32_t date, const std::wstring& author, const std::wstring& title, std::wstring link,
+    void appendItem(int64_t date, const std::wstring& author, const std::wstring& title, std::wstring link,
                     std::wstring body, const ItemRules& rules);
 
     const std::atomic<int32_t>* stopRequested_;

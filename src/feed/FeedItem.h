@@ -4,7 +4,7 @@
 #include <string>
 
 struct FeedItem {
-    int32_t date = 0;  // seconds since 1970 UTC
+    int64_t date = 0;  // seconds since 1970 UTC
     std::wstring sender;
     std::wstring subject;
     std::wstring link;

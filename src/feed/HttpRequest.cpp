@@ -7,10 +7,10 @@
 #include <climits>
 #include <map>
 #include <memory>
-#include <optional>
 
 #include "common/DateText.h"
 #include "common/Handles.h"
+#include "common/TextConversion.h"
 #include "feed/ContentDecoding.h"
 
 namespace {
@@ -27,21 +27,40 @@ struct RequestPlan {
     std::wstring pathAndQuery;
     bool secure = false;
     DWORD timeoutMs = 0;
-    int32_t ifModifiedSince = 0;
+    int64_t ifModifiedSince = 0;
+    std::wstring ifNoneMatch;
+
+    bool conditional() const { return ifModifiedSince != 0 || !ifNoneMatch.empty(); }
 };
 
-bool crackUrl(const std::wstring& url, RequestPlan& plan) {
+HttpGetResult failed(HttpFailure failure, DWORD errorCode = 0) {
+    HttpGetResult result;
+    result.failure = failure;
+    result.errorCode = failure == HttpFailure::Network ? errorCode : 0;
+    return result;
+}
+
+// A call that reported `error`: WinHTTP's own time-outs are time-outs like ours. Wine's
+// WinHTTP reports a receive time-out of an asynchronous request as the socket's WSAETIMEDOUT.
+HttpGetResult failedCall(DWORD error) {
+    if (error == ERROR_WINHTTP_TIMEOUT || error == WSAETIMEDOUT) return failed(HttpFailure::TimedOut);
+    return failed(HttpFailure::Network, error);
+}
+
+// ERROR_SUCCESS, or why the URL cannot be requested.
+DWORD crackUrl(const std::wstring& url, RequestPlan& plan) {
     URL_COMPONENTS parts = {};
     parts.dwStructSize = sizeof parts;
     parts.dwSchemeLength = static_cast<DWORD>(-1);
     parts.dwHostNameLength = static_cast<DWORD>(-1);
     parts.dwUrlPathLength = static_cast<DWORD>(-1);
     parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (url.empty() || !WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
-        return false;
+    if (url.empty()) return ERROR_WINHTTP_INVALID_URL;
+    if (!WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return GetLastError();
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) {
+        return ERROR_WINHTTP_UNRECOGNIZED_SCHEME;
     }
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
-    if (parts.dwHostNameLength == 0) return false;
+    if (parts.dwHostNameLength == 0) return ERROR_WINHTTP_INVALID_URL;
     plan.host.assign(parts.lpszHostName, parts.dwHostNameLength);
     plan.port = parts.nPort;
     plan.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
@@ -50,7 +69,7 @@ bool crackUrl(const std::wstring& url, RequestPlan& plan) {
     // A fragment names a place inside the document; it is never sent.
     plan.pathAndQuery.erase(std::min(plan.pathAndQuery.find(L'#'), plan.pathAndQuery.size()));
     if (plan.pathAndQuery.empty()) plan.pathAndQuery = L"/";
-    return true;
+    return ERROR_SUCCESS;
 }
 
 // Clamped so that a hostile settings value neither overflows nor turns into WinHTTP's
@@ -74,7 +93,7 @@ bool addHeader(HINTERNET request, const std::wstring& header) {
                                     WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
 }
 
-bool addIfModifiedSince(HINTERNET request, int32_t time) {
+bool addIfModifiedSince(HINTERNET request, int64_t time) {
     const std::string date = formatRfc822Date(time, 0);
     // The date text is ASCII, so widening each character is exact.
     return addHeader(request, L"If-Modified-Since: " + std::wstring(date.begin(), date.end()));
@@ -91,18 +110,19 @@ bool setTimeouts(HINTERNET request, DWORD timeoutMs) {
                             sizeof responseTimeout);
 }
 
-bool openConnection(HINTERNET session, const RequestPlan& plan, Connection& connection) {
-    if (!session) return false;
+// ERROR_SUCCESS, or the error of the call that failed.
+DWORD openConnection(HINTERNET session, const RequestPlan& plan, Connection& connection) {
+    if (!session) return ERROR_INVALID_HANDLE;
     connection.connect.reset(WinHttpConnect(session, plan.host.c_str(), plan.port, 0));
-    if (!connection.connect) return false;
+    if (!connection.connect) return GetLastError();
     connection.request.reset(WinHttpOpenRequest(connection.connect.get(), L"GET", plan.pathAndQuery.c_str(),
                                                 nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                 plan.secure ? WINHTTP_FLAG_SECURE : 0));
-    if (!connection.request || !setTimeouts(connection.request.get(), plan.timeoutMs) ||
-        !addHeader(connection.request.get(), kAcceptEncoding)) {
-        return false;
-    }
-    return plan.ifModifiedSince == 0 || addIfModifiedSince(connection.request.get(), plan.ifModifiedSince);
+    const HINTERNET request = connection.request.get();
+    const bool prepared = request && setTimeouts(request, plan.timeoutMs) && addHeader(request, kAcceptEncoding) &&
+                          (plan.ifModifiedSince == 0 || addIfModifiedSince(request, plan.ifModifiedSince)) &&
+                          (plan.ifNoneMatch.empty() || addHeader(request, L"If-None-Match: " + plan.ifNoneMatch));
+    return prepared ? ERROR_SUCCESS : GetLastError();
 }
 
 // How the calls of one exchange complete: inline on a blocking session, through the
@@ -127,8 +147,18 @@ public:
     }
     char* readBuffer() { return readBuffer_.get(); }
 
+    // Notes why the exchange failed; false, for the caller to return.
+    bool fail(HttpGetResult failure) {
+        failure_ = std::move(failure);
+        return false;
+    }
+    bool fail(HttpFailure failure, DWORD errorCode = 0) { return fail(failed(failure, errorCode)); }
+    // What the step that returned false noted.
+    HttpGetResult failure() const { return failure_; }
+
 private:
     std::unique_ptr<char[]> readBuffer_{new char[kReadSliceBytes]};
+    HttpGetResult failure_;
 };
 
 bool queryNumber(HINTERNET request, DWORD query, DWORD& value) {
@@ -139,8 +169,9 @@ bool queryNumber(HINTERNET request, DWORD query, DWORD& value) {
 
 // WinHTTP lets through a status line whose code is no number; an answer without a valid
 // status is no answer.
-bool queryStatusCode(HINTERNET request, DWORD& status) {
-    return queryNumber(request, WINHTTP_QUERY_STATUS_CODE, status) && status >= 100 && status <= 599;
+bool queryStatusCode(HINTERNET request, Exchange& exchange, DWORD& status) {
+    if (queryNumber(request, WINHTTP_QUERY_STATUS_CODE, status) && status >= 100 && status <= 599) return true;
+    return exchange.fail(HttpFailure::Network, ERROR_WINHTTP_INVALID_SERVER_RESPONSE);
 }
 
 // WinHTTP ends a body at the close of the connection even when the server announced more:
@@ -193,41 +224,64 @@ bool readBody(HINTERNET request, Exchange& exchange, BodyDecoder& decoder, std::
         if (read == 0) return true;
         read = std::min(read, wanted);
         received += read;
-        if (received > kMaxResponseBodyBytes || !decoder.decode({exchange.readBuffer(), read}, body)) return false;
+        if (received > kMaxResponseBodyBytes) return exchange.fail(HttpFailure::TooLarge);
+        // A decoder that stopped at the cap holds a byte past it.
+        if (!decoder.decode({exchange.readBuffer(), read}, body)) {
+            const bool pastCap = body.size() > kMaxResponseBodyBytes;
+            return exchange.fail(pastCap ? HttpFailure::TooLarge : HttpFailure::BadEncoding);
+        }
     }
 }
 
 // False for a body that is cut off, cannot be decoded or is over the cap.
 bool receiveBody(HINTERNET request, DWORD status, Exchange& exchange, std::string& body) {
     std::wstring contentEncoding;
-    if (!queryHeaderText(request, WINHTTP_QUERY_CONTENT_ENCODING, contentEncoding)) return false;
+    if (!queryHeaderText(request, WINHTTP_QUERY_CONTENT_ENCODING, contentEncoding)) {
+        return exchange.fail(HttpFailure::Network, GetLastError());
+    }
     // A body that cannot be decoded is neither a feed nor a page.
     const ContentCoding coding = ContentCodingOf(contentEncoding);
-    if (coding == ContentCoding::Unsupported) return false;
+    if (coding == ContentCoding::Unsupported) return exchange.fail(HttpFailure::BadEncoding);
     BodyDecoder decoder(coding, kMaxResponseBodyBytes);
     size_t received = 0;
-    return readBody(request, exchange, decoder, body, received) && decoder.finished() &&
-           bodyIsWhole(request, status, received);
+    if (!readBody(request, exchange, decoder, body, received)) return false;
+    if (!decoder.finished()) return exchange.fail(HttpFailure::BadEncoding);
+    // The connection ended early, which is what WinHTTP calls this error.
+    return bodyIsWhole(request, status, received) ||
+           exchange.fail(HttpFailure::Network, ERROR_WINHTTP_CONNECTION_ERROR);
+}
+
+// The response headers that come with Received and NotModified.
+bool readAnswerHeaders(HINTERNET request, Exchange& exchange, HttpGetResult& result) {
+    std::wstring etag;
+    if (!queryHeaderText(request, WINHTTP_QUERY_ETAG, etag)) return exchange.fail(HttpFailure::Network, GetLastError());
+    result.etag = toMultiByte(etag, CP_UTF8);
+    return true;
 }
 
 HttpGetResult runExchange(HINTERNET request, const RequestPlan& plan, Exchange& exchange) {
-    if (!exchange.complete(WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
-                                              0, exchange.context()))) {
-        return {};
-    }
-    if (!exchange.complete(WinHttpReceiveResponse(request, nullptr))) return {};
     DWORD status = 0;
-    if (!queryStatusCode(request, status)) return {};
     HttpGetResult result;
-    if (plan.ifModifiedSince != 0 && status == HTTP_STATUS_NOT_MODIFIED) {
-        result.outcome = exchange.stillWanted() ? HttpGetResult::NotModified : HttpGetResult::Failed;
+    if (!exchange.complete(WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
+                                              0, exchange.context())) ||
+        !exchange.complete(WinHttpReceiveResponse(request, nullptr)) || !queryStatusCode(request, exchange, status) ||
+        !readAnswerHeaders(request, exchange, result)) {
+        return exchange.failure();
+    }
+    result.status = status;
+    if (plan.conditional() && status == HTTP_STATUS_NOT_MODIFIED) {
+        if (!exchange.stillWanted()) return failed(HttpFailure::Stopped);
+        result.outcome = HttpGetResult::NotModified;
+        result.failure = HttpFailure::None;
         return result;
     }
-    if (!queryHeaderText(request, WINHTTP_QUERY_CONTENT_TYPE, result.contentType) ||
-        !receiveBody(request, status, exchange, result.body) || !exchange.stillWanted()) {
-        return {};
+    if (!queryHeaderText(request, WINHTTP_QUERY_CONTENT_TYPE, result.contentType)) {
+        return failed(HttpFailure::Network, GetLastError());
     }
+    if (!receiveBody(request, status, exchange, result.body)) return exchange.failure();
+    if (!exchange.stillWanted()) return failed(HttpFailure::Stopped);
     result.outcome = HttpGetResult::Received;
+    result.failure = HttpFailure::None;
     return result;
 }
 
@@ -239,7 +293,10 @@ public:
     explicit ForegroundExchange(DWORD timeoutMs) : deadline_(GetTickCount64() + timeoutMs) {}
     DWORD_PTR context() const override { return 0; }
     DWORD* inlineCount(DWORD& count) override { return &count; }
-    bool complete(BOOL issued, DWORD&) override { return issued && GetTickCount64() <= deadline_; }
+    bool complete(BOOL issued, DWORD&) override {
+        if (!issued) return fail(failedCall(GetLastError()));
+        return GetTickCount64() <= deadline_ || fail(HttpFailure::TimedOut);
+    }
 
 private:
     ULONGLONG deadline_;
@@ -247,8 +304,9 @@ private:
 
 HttpGetResult foregroundGet(const RequestPlan& plan) {
     const ScopedInternet session = openSession(0);
+    if (!session) return failed(HttpFailure::Network, GetLastError());
     Connection connection;
-    if (!openConnection(session.get(), plan, connection)) return {};
+    if (const DWORD error = openConnection(session.get(), plan, connection)) return failed(HttpFailure::Network, error);
     ForegroundExchange exchange(plan.timeoutMs);
     return runExchange(connection.request.get(), plan, exchange);
 }
@@ -258,6 +316,7 @@ struct AsyncCompletion {
     ScopedHandle reported{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     bool succeeded = false;
     DWORD count = 0;
+    DWORD error = 0;  // when it did not succeed
 };
 
 // The status callback finds its exchange by number, never by address: WinHTTP may still
@@ -300,6 +359,7 @@ void CALLBACK onRequestStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID
     if (entry == registeredCompletions.end()) return;
     AsyncCompletion& completion = *entry->second;
     completion.succeeded = status != WINHTTP_CALLBACK_STATUS_REQUEST_ERROR;
+    if (!completion.succeeded) completion.error = static_cast<WINHTTP_ASYNC_RESULT*>(information)->dwError;
     if (status == WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE) completion.count = *static_cast<DWORD*>(information);
     if (status == WINHTTP_CALLBACK_STATUS_READ_COMPLETE) completion.count = informationLength;
     SetEvent(completion.reported.get());
@@ -343,13 +403,16 @@ public:
     DWORD_PTR context() const override { return context_; }
     DWORD* inlineCount(DWORD&) override { return nullptr; }
     bool complete(BOOL issued, DWORD& count) override {
-        if (!issued || !awaitReport()) return false;
-        return takeReport(count);
+        if (!issued) return fail(failedCall(GetLastError()));
+        return awaitReport() && takeReport(count);
     }
     // Seen through to its report, never abandoned at a step: closing the request does not
     // always cancel a read at once, and a late write must not land in a freed buffer.
     bool completeRead(BOOL issued, DWORD& count) override {
-        if (!issued || WaitForSingleObject(completion_.reported.get(), INFINITE) != WAIT_OBJECT_0) return false;
+        if (!issued) return fail(failedCall(GetLastError()));
+        if (WaitForSingleObject(completion_.reported.get(), INFINITE) != WAIT_OBJECT_0) {
+            return fail(HttpFailure::Network, GetLastError());
+        }
         return takeReport(count);
     }
     bool stillWanted() const override {
@@ -357,23 +420,25 @@ public:
     }
 
 private:
-    bool takeReport(DWORD& count) const {
+    bool takeReport(DWORD& count) {
         count = completion_.count;
-        return completion_.succeeded;
+        return completion_.succeeded || fail(failedCall(completion_.error));
     }
 
     // The report comes first when it is there together with a stop: WaitForMultipleObjects
-    // names the lowest signalled handle.
+    // names the lowest signalled handle, and the others are the stop's and the cancel events.
     bool awaitReport() {
         for (;;) {
             const ULONGLONG now = GetTickCount64();
             const DWORD untilStep = now >= nextStep_ ? 0 : static_cast<DWORD>(nextStep_ - now);
             const DWORD wait = WaitForMultipleObjects(waitedCount_, waited_, FALSE, untilStep);
             if (wait == WAIT_OBJECT_0) return true;
-            if (wait != WAIT_TIMEOUT) return false;
+            if (wait > WAIT_OBJECT_0 && wait < WAIT_OBJECT_0 + waitedCount_) return fail(HttpFailure::Stopped);
+            if (wait != WAIT_TIMEOUT) return fail(HttpFailure::Network, GetLastError());
             nextStep_ += 1000;
             ++waits_;
-            if (waits_ > timeoutSeconds_ || stop_.requested()) return false;
+            if (stop_.requested()) return fail(HttpFailure::Stopped);
+            if (waits_ > timeoutSeconds_) return fail(HttpFailure::TimedOut);
         }
     }
 
@@ -400,54 +465,69 @@ void keepWinHttpLoaded() {
 HttpGetResult backgroundGet(HINTERNET session, const RequestPlan& plan, int32_t timeoutSeconds,
                             const StopSignal& stop, HANDLE cancel) {
     AsyncCompletion completion;
-    if (!completion.reported) return {};
+    if (!completion.reported) return failed(HttpFailure::Network, GetLastError());
     Registration registration(completion);
     Connection connection;
-    if (!openConnection(session, plan, connection)) return {};
+    if (const DWORD error = openConnection(session, plan, connection)) return failed(HttpFailure::Network, error);
     StatusSubscription subscription(connection.request.get());
-    if (!subscription) return {};
+    if (!subscription) return failed(HttpFailure::Network, GetLastError());
     BackgroundExchange exchange(completion, registration.id(), timeoutSeconds, stop, cancel);
     return runExchange(connection.request.get(), plan, exchange);
 }
 
-std::optional<RequestPlan> planFor(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince) {
-    RequestPlan plan;
-    if (!crackUrl(url, plan)) return std::nullopt;
+// A line break would end the header and begin others; only a damaged or edited tag holds a
+// control character, and such a tag is not sent at all.
+bool isHeaderValue(const std::wstring& value) {
+    return std::none_of(value.begin(), value.end(), [](wchar_t c) { return c < L' ' || c == 0x7F; });
+}
+
+// ERROR_SUCCESS, or why the URL cannot be requested.
+DWORD planRequest(const std::wstring& url, int32_t timeoutSeconds, int64_t ifModifiedSince,
+                  const std::string& ifNoneMatch, RequestPlan& plan) {
+    if (const DWORD error = crackUrl(url, plan)) return error;
     plan.timeoutMs = timeoutMilliseconds(timeoutSeconds);
     plan.ifModifiedSince = ifModifiedSince;
-    return plan;
+    const std::wstring tag = toWide(ifNoneMatch, CP_UTF8);
+    if (isHeaderValue(tag)) plan.ifNoneMatch = tag;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
 
-HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince, HttpMode mode,
-                      const std::atomic<int32_t>* stopRequested) {
+HttpGetResult HttpGet(const std::wstring& url, int32_t timeoutSeconds, int64_t ifModifiedSince,
+                      const std::string& ifNoneMatch, HttpMode mode, const std::atomic<int32_t>* stopRequested) {
     if (mode == HttpMode::Background) {
-        return HttpSession().get(url, timeoutSeconds, ifModifiedSince, StopSignal{stopRequested, nullptr});
+        return HttpSession().get(url, timeoutSeconds, ifModifiedSince, ifNoneMatch, StopSignal{stopRequested, nullptr});
     }
     try {
-        const std::optional<RequestPlan> plan = planFor(url, timeoutSeconds, ifModifiedSince);
-        return plan ? foregroundGet(*plan) : HttpGetResult{};
+        RequestPlan plan;
+        if (const DWORD error = planRequest(url, timeoutSeconds, ifModifiedSince, ifNoneMatch, plan)) {
+            return failed(HttpFailure::Network, error);
+        }
+        return foregroundGet(plan);
     } catch (...) {
-        return {};
+        return failed(HttpFailure::Network);
     }
 }
 
 HttpSession::HttpSession() : session_(openSession(WINHTTP_FLAG_ASYNC)) { keepWinHttpLoaded(); }
 
-HttpGetResult HttpSession::get(const std::wstring& url, int32_t timeoutSeconds, int32_t ifModifiedSince,
-                               const StopSignal& stop, HANDLE cancel) const {
+HttpGetResult HttpSession::get(const std::wstring& url, int32_t timeoutSeconds, int64_t ifModifiedSince,
+                               const std::string& ifNoneMatch, const StopSignal& stop, HANDLE cancel) const {
     try {
-        const std::optional<RequestPlan> plan = planFor(url, timeoutSeconds, ifModifiedSince);
-        return plan ? backgroundGet(session_.get(), *plan, timeoutSeconds, stop, cancel) : HttpGetResult{};
+        RequestPlan plan;
+        if (const DWORD error = planRequest(url, timeoutSeconds, ifModifiedSince, ifNoneMatch, plan)) {
+            return failed(HttpFailure::Network, error);
+        }
+        return backgroundGet(session_.get(), plan, timeoutSeconds, stop, cancel);
     } catch (...) {
-        return {};
+        return failed(HttpFailure::Network);
     }
 }
 
 std::wstring HostOfUrl(const std::wstring& url) {
     RequestPlan plan;
-    if (!crackUrl(url, plan)) return {};
+    if (crackUrl(url, plan) != ERROR_SUCCESS) return {};
     CharLowerBuffW(&plan.host[0], static_cast<DWORD>(plan.host.size()));
     return plan.host;
 }

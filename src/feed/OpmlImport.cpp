@@ -77,7 +77,7 @@ bool importOpml(const std::wstring& url, int32_t timeoutSeconds, HttpGetResult* 
     pluginSettings.importErrorText.clear();
     try {
         const ComInitialization com;
-        HttpGetResult response = HttpGet(url, timeoutSeconds, 0, HttpMode::Foreground);
+        HttpGetResult response = HttpGet(url, timeoutSeconds, 0, "", HttpMode::Foreground);
         if (response.outcome != HttpGetResult::Received) return false;
         std::wstring text = DecodeResponseBody(response.body, response.contentType);
         // Any other body goes before the document is loaded, which needs the most memory.

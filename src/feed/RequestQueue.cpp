@@ -62,8 +62,10 @@ void RequestQueue::serve() {
         ++goingToHost_[entry.host];
         lock.unlock();
         HttpGetResult result;
+        result.failure = HttpFailure::Stopped;
         if (!stop_.requested()) {
-            result = session_.get(entry.request.url, entry.request.timeoutSeconds, entry.request.ifModifiedSince,
+            const PlannedRequest& request = entry.request;
+            result = session_.get(request.url, request.timeoutSeconds, request.ifModifiedSince, request.ifNoneMatch,
                                   stop_, cancelled_.get());
         }
         lock.lock();

@@ -16,7 +16,8 @@
 struct PlannedRequest {
     std::wstring url;
     int32_t timeoutSeconds = 0;
-    int32_t ifModifiedSince = 0;
+    int64_t ifModifiedSince = 0;
+    std::string ifNoneMatch;  // the ETag the server gave last, in UTF-8
 };
 
 // No server gets more requests of a run at a time than this.
@@ -29,7 +30,7 @@ public:
     // host, and it is less than 2 * `inFlight` - 1 places after the one last taken. That
     // bounds the results held at a time, yet lets requests go on while the caller deals with
     // the ones that ended; with 1 each request starts only when the caller takes it, as in
-    // a sequential walk. A request that a stop finds unstarted fails without being sent.
+    // a sequential walk. A request that a stop finds unstarted is Stopped without being sent.
     RequestQueue(const HttpSession& session, std::vector<PlannedRequest> requests, size_t inFlight,
                  const StopSignal& stop);
     // Cancels the requests still going, so that their results come at once as Failed, and

@@ -6,7 +6,7 @@
 #include "mail/PageRewrite.h"
 #include "settings/Settings.h"
 
-PlannedRequest linkedPageRequest(const std::wstring& link) { return {link, pluginSettings.TimeoutB, 0}; }
+PlannedRequest linkedPageRequest(const std::wstring& link) { return {link, pluginSettings.TimeoutB, 0, ""}; }
 
 bool readLinkedPage(FeedFetcher& fetcher, const std::wstring& link, const HttpGetResult& response, LinkedPage& page,
                     const std::atomic<int32_t>* stopRequested) {

@@ -11,7 +11,7 @@
 
 // The views must stay valid during `composeMailText`.
 struct MailParts {
-    int32_t date = 0;            // seconds since 1970 UTC; written in +0900
+    int64_t date = 0;            // seconds since 1970 UTC; written in +0900
     std::string_view sender;     // UTF-8 display text of From
     std::string_view subject;    // UTF-8
     std::string_view link;       // UTF-8; the closing anchor and, percent-encoded, the Message-Id

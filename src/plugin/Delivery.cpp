@@ -69,7 +69,7 @@ std::string itemMailText(const FeedItem& item, const LinkedPage* page) {
 }
 
 bool deliverItems(FeedFetcher& fetcher, const HttpSession& session, const std::wstring& inboxFolderId,
-                  int32_t runStart) {
+                  int64_t runStart) {
     const std::string folder = toAnsi(inboxFolderId);
     const size_t count = fetcher.items.size();
     RequestQueue pages(session, pageRequests(fetcher.items), requestsInFlight(), runStopSignal());

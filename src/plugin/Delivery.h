@@ -17,4 +17,4 @@ std::string itemMailText(const FeedItem& item, const LinkedPage* page);
 // their items. False when it ended early: the run's `TimeoutS` budget, counted from
 // `runStart`, was spent before an item, or a page prefetch failed on a stop request.
 bool deliverItems(FeedFetcher& fetcher, const HttpSession& session, const std::wstring& inboxFolderId,
-                  int32_t runStart);
+                  int64_t runStart);

@@ -14,7 +14,7 @@ namespace {
 void requestAutomaticRetrieval() { requestRetrieval(nullptr, 0); }
 
 bool intervalElapsed() {
-    const int64_t due = static_cast<int64_t>(runState.lastRunStart) + static_cast<int64_t>(pluginSettings.Interval) * 60;
+    const int64_t due = runState.lastRunStart + static_cast<int64_t>(pluginSettings.Interval) * 60;
     return currentTime() >= due;
 }
 

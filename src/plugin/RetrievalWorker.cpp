@@ -55,12 +55,12 @@ std::vector<size_t> linksToFetch() {
 // The requests go ahead of the walk, but the walk takes their results in list order, so the
 // status texts, the items and the retrieval times come as in a walk that fetches one link
 // after the other. Once the budget is spent, the requests still going are cancelled.
-void fetchLinks(FeedFetcher& fetcher, const HttpSession& session, int32_t runStart) {
+void fetchLinks(FeedFetcher& fetcher, const HttpSession& session, int64_t runStart) {
     const std::vector<size_t> chosen = linksToFetch();
     std::vector<PlannedRequest> requests;
     for (const size_t i : chosen) {
         const LinkEntry& link = pluginSettings.links[i];
-        requests.push_back({link.url, pluginSettings.TimeoutC, link.lastRetrieved});
+        requests.push_back({link.url, pluginSettings.TimeoutC, link.lastRetrieved, ""});
     }
     RequestQueue queue(session, std::move(requests), requestsInFlight(), runStopSignal());
     for (size_t k = 0; k < chosen.size(); ++k) {
@@ -75,7 +75,7 @@ void fetchLinks(FeedFetcher& fetcher, const HttpSession& session, int32_t runSta
 }
 
 // Delivers oldest first across all links; false when delivery ended early.
-bool deliver(FeedFetcher& fetcher, const HttpSession& session, int32_t runStart) {
+bool deliver(FeedFetcher& fetcher, const HttpSession& session, int64_t runStart) {
     showStatus(toAnsi(loadPluginString(IDS_STATUS_SAVING)));
     std::sort(fetcher.items.begin(), fetcher.items.end(),
               [](const FeedItem& a, const FeedItem& b) { return a.date < b.date; });
@@ -90,7 +90,7 @@ bool fetchAndDeliver(std::optional<FeedFetcher>& fetcher) {
     loadSettings(iniPath);
     fetcher.emplace();
     const HttpSession session;
-    const int32_t runStart = currentTime();
+    const int64_t runStart = currentTime();
     fetchLinks(*fetcher, session, runStart);
     showStatus("");
     return !runState.stopRequested && deliver(*fetcher, session, runStart);

@@ -1,5 +1,7 @@
 #include "settings/LinkLine.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isControlByte(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
@@ -94,13 +96,13 @@ std::optional<LinkLineFields> parseLinkLine(std::string_view line, bool legacyVe
     fields.title = std::string(tokens[2]);
     fields.htmlMode = parseDecimal(tokens[3]);
     fields.senderMode = parseDecimal(tokens[4]);
-    fields.lastRetrieved = parseDecimal(tokens[5]);
+    fields.lastRetrieved = static_cast<uint32_t>(parseDecimal(tokens[5]));
     if (legacyVersion11 && tokens.size() > 6 && parseDecimal(tokens[6]) == 1) fields.htmlMode = 0;
     return fields;
 }
 
 std::string formatLinkLine(const LinkLineFields& fields, LeadByteTest isLeadByte) {
-    const uint32_t lastRetrieved = static_cast<uint32_t>(fields.lastRetrieved);
+    const int64_t lastRetrieved = std::clamp<int64_t>(fields.lastRetrieved, 0, kLatestStoredTime);
     return std::to_string(fields.enabled) + "|" + cleanUrl(fields.url, isLeadByte) + "|" +
            cleanTitle(fields.title, isLeadByte) + "|" +
            std::to_string(fields.htmlMode) + "|" + std::to_string(fields.senderMode) + "|" +

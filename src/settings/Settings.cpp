@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/Clock.h"
 #include "common/TextConversion.h"
 #include "settings/LinkLine.h"
 #include "settings/ProfileValue.h"
@@ -175,9 +176,7 @@ bool containsUrl(const std::wstring& url) {
 
 namespace {
 
-constexpr int64_t kTicksPerSecond = 10000000;        // FILETIME counts 100 ns
-constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
-constexpr int64_t kLastFileTimeSecond = INT64_MAX / kTicksPerSecond - kSecondsFrom1601To1970;
+constexpr int64_t kLastFileTimeSecond = INT64_MAX / kFileTimeTicksPerSecond - kSecondsFrom1601To1970;
 
 }  // namespace
 
@@ -186,7 +185,7 @@ constexpr int64_t kLastFileTimeSecond = INT64_MAX / kTicksPerSecond - kSecondsFr
 bool toLocalCalendarTime(int64_t time, SYSTEMTIME* calendarTime) {
     if (time < -kSecondsFrom1601To1970 || time > kLastFileTimeSecond) return false;
     ULARGE_INTEGER ticks;
-    ticks.QuadPart = static_cast<ULONGLONG>((time + kSecondsFrom1601To1970) * kTicksPerSecond);
+    ticks.QuadPart = static_cast<ULONGLONG>((time + kSecondsFrom1601To1970) * kFileTimeTicksPerSecond);
     const FILETIME fileTime = {ticks.LowPart, ticks.HighPart};
     SYSTEMTIME utc = {};
     return FileTimeToSystemTime(&fileTime, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, calendarTime);
@@ -198,9 +197,6 @@ bool fromLocalCalendarTime(const SYSTEMTIME& calendarTime, int64_t* time) {
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &calendarTime, &utc) || !SystemTimeToFileTime(&utc, &fileTime)) {
         return false;
     }
-    ULARGE_INTEGER ticks;
-    ticks.LowPart = fileTime.dwLowDateTime;
-    ticks.HighPart = fileTime.dwHighDateTime;
-    *time = static_cast<int64_t>(ticks.QuadPart / kTicksPerSecond) - kSecondsFrom1601To1970;
+    *time = secondsSince1970(fileTime);
     return true;
 }

@@ -24,7 +24,7 @@ struct LinkEntry {
     std::wstring title;
     int32_t htmlMode = HtmlNormal;
     int32_t senderMode = SubjectWithSender;
-    int32_t lastRetrieved = 0;  // seconds since 1970 UTC; 0: never fetched
+    int64_t lastRetrieved = 0;  // seconds since 1970 UTC; 0: never fetched
 };
 
 // Fields of the Control section carry the names of their INI keys.

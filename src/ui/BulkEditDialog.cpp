@@ -60,7 +60,7 @@ void accept(HWND dialog) {
         for (LinkEntry& link : links) link.senderMode = senderMode;
     }
     if (isChecked(dialog, IDC_BULK_SET_LAST_RETRIEVED)) {
-        const int32_t lastRetrieved = timeFromPickers(dialog);
+        const int64_t lastRetrieved = timeFromPickers(dialog);
         for (LinkEntry& link : links) link.lastRetrieved = lastRetrieved;
     }
     EndDialog(dialog, IDOK);

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "resources/LinkFields_rc.h"
+#include "settings/LinkLine.h"
 #include "settings/Settings.h"
 #include "ui/DialogControls.h"
 
@@ -67,22 +68,27 @@ bool readModeRadio(HWND dialog, const ModeRadios& group, int32_t& value) {
     return false;
 }
 
-// The date picker keeps the value it was given in its user data, so that an untouched
-// reading need not be converted back.
-void setPickersFromTime(HWND dialog, int32_t time) {
+// The pickers keep the value they were given in their user data, so that an untouched
+// reading need not be converted back; a user data word holds 32 bits, so the date picker
+// keeps the low half and the time picker the high one.
+void setPickersFromTime(HWND dialog, int64_t time) {
     SYSTEMTIME local = {};
     if (!toLocalCalendarTime(time, &local)) return;
     DateTime_SetSystemtime(datePicker(dialog), GDT_VALID, &local);
     DateTime_SetSystemtime(timePicker(dialog), GDT_VALID, &local);
-    SetWindowLongPtrW(datePicker(dialog), GWLP_USERDATA, static_cast<LONG_PTR>(time));
+    const auto bits = static_cast<uint64_t>(time);
+    SetWindowLongPtrW(datePicker(dialog), GWLP_USERDATA, static_cast<LONG_PTR>(static_cast<uint32_t>(bits)));
+    SetWindowLongPtrW(timePicker(dialog), GWLP_USERDATA, static_cast<LONG_PTR>(static_cast<uint32_t>(bits >> 32)));
 }
 
-int32_t timeFromPickers(HWND dialog) {
+int64_t timeFromPickers(HWND dialog) {
     const SYSTEMTIME reading = pickersReading(dialog);
-    const auto shown = static_cast<int32_t>(GetWindowLongPtrW(datePicker(dialog), GWLP_USERDATA));
+    const auto low = static_cast<uint32_t>(GetWindowLongPtrW(datePicker(dialog), GWLP_USERDATA));
+    const auto high = static_cast<uint32_t>(GetWindowLongPtrW(timePicker(dialog), GWLP_USERDATA));
+    const auto shown = static_cast<int64_t>(uint64_t{high} << 32 | low);
     SYSTEMTIME shownReading = {};
     if (toLocalCalendarTime(shown, &shownReading) && sameSecond(shownReading, reading)) return shown;
     int64_t time = 0;
     if (!fromLocalCalendarTime(reading, &time)) return shown;
-    return static_cast<int32_t>(std::clamp<int64_t>(time, 0, INT32_MAX));
+    return std::clamp<int64_t>(time, 0, kLatestStoredTime);
 }

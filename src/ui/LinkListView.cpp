@@ -94,7 +94,7 @@ void fillInfoTip(NMLVGETINFOTIPW& request, const std::vector<LinkEntry>& links) 
     request.pszText[length] = L'\0';
 }
 
-std::wstring lastRetrievedText(int32_t lastRetrieved) {
+std::wstring lastRetrievedText(int64_t lastRetrieved) {
     SYSTEMTIME local = {};
     if (lastRetrieved == 0 || !toLocalCalendarTime(lastRetrieved, &local)) return L"----/--/-- --:--:--";
     wchar_t text[64] = {};

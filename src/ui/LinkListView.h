@@ -28,7 +28,7 @@ bool selectRow(HWND list, int row);
 void fillInfoTip(NMLVGETINFOTIPW& request, const std::vector<LinkEntry>& links);
 
 // "----/--/-- --:--:--" for never, else the local time as "yy/mm/dd hh:mm:ss".
-std::wstring lastRetrievedText(int32_t lastRetrieved);
+std::wstring lastRetrievedText(int64_t lastRetrieved);
 // The sender and HTML mode letters of the link dialog's radios: "D/N" for a new link. The
 // list puts "!" before them for a link that has been failing for long.
 std::wstring linkTypeText(const LinkEntry& link);

@@ -253,7 +253,7 @@ void showAbout(HWND dialog) {
     AboutDialog(dialog);
 }
 
-void setSelectedLastRetrieved(HWND dialog, int32_t time) {
+void setSelectedLastRetrieved(HWND dialog, int64_t time) {
     const int row = selectedRow(linkList(dialog));
     if (row < 0) return;
     readSettingsControls(dialog);

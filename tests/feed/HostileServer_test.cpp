@@ -72,7 +72,7 @@ Outcome runFetchPath(FetchPath path, const std::wstring& url, int32_t timeoutSec
     Outcome outcome;
     const ULONGLONG start = GetTickCount64();
     if (path == FetchPath::Prefetch) {
-        const HttpGetResult response = HttpGet(url, pluginSettings.TimeoutB, 0, HttpMode::Background);
+        const HttpGetResult response = HttpGet(url, pluginSettings.TimeoutB, 0, "", HttpMode::Background);
         outcome.succeeded = readLinkedPage(fetcher, url, response, page, nullptr);
     } else {
         outcome.succeeded = fetcher.Fetch(url, 0, HtmlNormal, timeoutSeconds, SenderOnly,

@@ -10,7 +10,7 @@
 namespace {
 
 constexpr HttpMode kBothModes[] = {HttpMode::Foreground, HttpMode::Background};
-constexpr int32_t kLastRetrieved = 1700000000;
+constexpr int64_t kLastRetrieved = 1700000000;
 const std::string kFeed = std::string("<rss version=\"2.0\"><channel/></rss>\r\n\0\xff\x80", 42);
 
 const char* modeName(HttpMode mode) { return mode == HttpMode::Foreground ? "foreground" : "background"; }
@@ -49,7 +49,7 @@ TEST_F(HttpGetTest, AnswersBecomeOutcomes) {
     struct Row {
         const char* name;
         const char* pathAndQuery;
-        int32_t ifModifiedSince;
+        int64_t ifModifiedSince;
         HttpGetResult::Outcome outcome;
         std::string body;
         std::wstring contentType;
@@ -78,7 +78,7 @@ TEST_F(HttpGetTest, AnswersBecomeOutcomes) {
     for (const Row& row : rows) {
         for (HttpMode mode : kBothModes) {
             SCOPED_TRACE(std::string(row.name) + ", " + modeName(mode));
-            const HttpGetResult result = HttpGet(server->url(row.pathAndQuery), 5, row.ifModifiedSince, mode);
+            const HttpGetResult result = HttpGet(server->url(row.pathAndQuery), 5, row.ifModifiedSince, "", mode);
             EXPECT_EQ(result.outcome, row.outcome);
             EXPECT_EQ(result.body, row.body);
             EXPECT_EQ(result.contentType, row.contentType);
@@ -88,7 +88,7 @@ TEST_F(HttpGetTest, AnswersBecomeOutcomes) {
 
 TEST_F(HttpGetTest, SendsTheUserAgentAndTheConditionalDate) {
     struct Row {
-        int32_t ifModifiedSince;
+        int64_t ifModifiedSince;
         std::optional<std::string> header;
     };
     const Row rows[] = {
@@ -101,13 +101,96 @@ TEST_F(HttpGetTest, SendsTheUserAgentAndTheConditionalDate) {
         for (HttpMode mode : kBothModes) {
             const std::string pathAndQuery = "/feed.xml?request=" + std::to_string(++n);
             SCOPED_TRACE(pathAndQuery + ", " + modeName(mode));
-            HttpGet(server->url(pathAndQuery), 5, row.ifModifiedSince, mode);
+            HttpGet(server->url(pathAndQuery), 5, row.ifModifiedSince, "", mode);
             const LoggedRequest request = loggedRequest(pathAndQuery);
             EXPECT_EQ(request.header("User-Agent"), std::optional<std::string>("Mirvel! Feedwick/1.2"));
             EXPECT_EQ(request.header("Accept-Encoding"), std::optional<std::string>("gzip, deflate"));
             EXPECT_EQ(request.header("If-Modified-Since"), row.header);
         }
     }
+}
+
+// The server tags files with "etag" or a digest of the body, and answers 304 to a request
+// whose If-None-Match names that tag.
+TEST_F(HttpGetTest, EntityTagsMakeConditionalRequests) {
+    const std::string tagged = "/feed.xml?etag=%22v2%22";
+    struct Row {
+        const char* name;
+        int64_t ifModifiedSince;
+        std::string ifNoneMatch;
+        std::optional<std::string> sent;
+        HttpGetResult::Outcome outcome;
+    };
+    const Row rows[] = {
+        {"matching tag", 0, "\"v2\"", "\"v2\"", HttpGetResult::NotModified},
+        {"matching tag and a date", kLastRetrieved, "\"v2\"", "\"v2\"", HttpGetResult::NotModified},
+        {"another tag", 0, "\"v1\"", "\"v1\"", HttpGetResult::Received},
+        {"no tag", 0, "", std::nullopt, HttpGetResult::Received},
+        {"a line break keeps the tag back", 0, "\"v2\"\r\nX-Added: 1", std::nullopt, HttpGetResult::Received},
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        for (HttpMode mode : kBothModes) {
+            const std::string pathAndQuery = tagged + "&request=" + std::to_string(++n);
+            SCOPED_TRACE(std::string(row.name) + ", " + modeName(mode));
+            const HttpGetResult result =
+                HttpGet(server->url(pathAndQuery), 5, row.ifModifiedSince, row.ifNoneMatch, mode);
+            EXPECT_EQ(result.outcome, row.outcome);
+            EXPECT_EQ(result.status, row.outcome == HttpGetResult::NotModified ? 304u : 200u);
+            EXPECT_EQ(result.etag, "\"v2\"");
+            EXPECT_EQ(result.body, row.outcome == HttpGetResult::Received ? kFeed : "");
+            const LoggedRequest request = loggedRequest(pathAndQuery);
+            EXPECT_EQ(request.header("If-None-Match"), row.sent);
+            EXPECT_FALSE(request.header("X-Added"));
+        }
+    }
+    const std::string digestTag = HttpGet(server->url("/feed.xml"), 5, 0, "", HttpMode::Background).etag;
+    EXPECT_EQ(HttpGet(server->url("/feed.xml"), 5, 0, digestTag, HttpMode::Background).outcome,
+              HttpGetResult::NotModified);
+}
+
+TEST_F(HttpGetTest, FailuresSayWhatWentWrong) {
+    const std::string pastCap = std::to_string(kMaxResponseBodyBytes + 1);
+    struct Row {
+        const char* name;
+        std::wstring url;
+        HttpMode mode;
+        HttpFailure failure;
+        DWORD errorCode;
+    };
+    const Row rows[] = {
+        {"time-out", server->url("/feed.xml?hang=1"), HttpMode::Background, HttpFailure::TimedOut, 0},
+        {"time-out, foreground", server->url("/feed.xml?hang=1"), HttpMode::Foreground, HttpFailure::TimedOut, 0},
+        {"refused", L"http://127.0.0.1:1/feed.xml", HttpMode::Background, HttpFailure::Network,
+         ERROR_WINHTTP_CANNOT_CONNECT},
+        {"refused, foreground", L"http://127.0.0.1:1/feed.xml", HttpMode::Foreground, HttpFailure::Network,
+         ERROR_WINHTTP_CANNOT_CONNECT},
+        {"no web address", L"ftp://127.0.0.1/feed.xml", HttpMode::Background, HttpFailure::Network,
+         ERROR_WINHTTP_UNRECOGNIZED_SCHEME},
+        {"body cut off", server->url("/feed.xml?cut=10"), HttpMode::Background, HttpFailure::Network,
+         ERROR_WINHTTP_CONNECTION_ERROR},
+        {"status code not a number", server->url("/feed.xml?statusline=HTTP%2F1.1%20abc%20OK"),
+         HttpMode::Foreground, HttpFailure::Network, ERROR_WINHTTP_INVALID_SERVER_RESPONSE},
+        {"too large", server->url("/x?size=" + pastCap), HttpMode::Background, HttpFailure::TooLarge, 0},
+        {"inflates past the cap", server->url("/x?encoding=gzip&size=" + pastCap), HttpMode::Foreground,
+         HttpFailure::TooLarge, 0},
+        {"unknown coding", server->url("/feed.xml?encoding=br"), HttpMode::Background, HttpFailure::BadEncoding, 0},
+        {"broken gzip", server->url("/feed.xml?encoding=gzip&truncate-compressed=4"), HttpMode::Foreground,
+         HttpFailure::BadEncoding, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // The hanging server is given one second, the others time enough.
+        const int32_t timeoutSeconds = row.failure == HttpFailure::TimedOut ? 1 : 30;
+        const HttpGetResult result = HttpGet(row.url, timeoutSeconds, 0, "", row.mode);
+        EXPECT_EQ(result.outcome, HttpGetResult::Failed);
+        EXPECT_EQ(result.failure, row.failure);
+        EXPECT_EQ(result.errorCode, row.errorCode);
+    }
+    const std::atomic<int32_t> stopRequested{1};
+    const HttpGetResult stopped =
+        HttpGet(server->url("/feed.xml?hang=1"), 15, 0, "", HttpMode::Background, &stopRequested);
+    EXPECT_EQ(stopped.failure, HttpFailure::Stopped);
 }
 
 TEST_F(HttpGetTest, GivesUpOnASlowServerAfterTheTimeout) {
@@ -126,7 +209,7 @@ TEST_F(HttpGetTest, GivesUpOnASlowServerAfterTheTimeout) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const Elapsed elapsed;
-        EXPECT_EQ(HttpGet(server->url(row.pathAndQuery), timeoutSeconds, 0, row.mode).outcome,
+        EXPECT_EQ(HttpGet(server->url(row.pathAndQuery), timeoutSeconds, 0, "", row.mode).outcome,
                   HttpGetResult::Failed);
         EXPECT_GE(elapsed.ms(), 1500u);
         EXPECT_LE(elapsed.ms(), timeoutSeconds * 1000u + 3000u);
@@ -157,7 +240,7 @@ TEST_F(HttpGetTest, StopRequestEndsABackgroundRequest) {
             stoppedAt = GetTickCount64();
             stopRequested = 1;
         });
-        const HttpGetResult result = HttpGet(server->url(row.pathAndQuery), 15, 0, row.mode, &stopRequested);
+        const HttpGetResult result = HttpGet(server->url(row.pathAndQuery), 15, 0, "", row.mode, &stopRequested);
         const ULONGLONG endedAt = GetTickCount64();
         stopper.join();
         EXPECT_EQ(result.outcome, row.outcome);
@@ -179,7 +262,7 @@ TEST_F(HttpGetTest, BodiesOverTheCapFail) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.size) + ", " + modeName(row.mode));
-        const HttpGetResult result = HttpGet(server->url("/x?size=" + std::to_string(row.size)), 30, 0, row.mode);
+        const HttpGetResult result = HttpGet(server->url("/x?size=" + std::to_string(row.size)), 30, 0, "", row.mode);
         EXPECT_EQ(result.outcome, row.outcome);
         if (row.outcome != HttpGetResult::Received) continue;
         EXPECT_EQ(result.body.size(), row.size);
@@ -213,7 +296,7 @@ TEST_F(HttpGetTest, CompressedBodiesDecodeOrFail) {
     for (const Row& row : rows) {
         for (HttpMode mode : kBothModes) {
             SCOPED_TRACE(std::string(row.name) + ", " + modeName(mode));
-            const HttpGetResult result = HttpGet(server->url(row.pathAndQuery), 30, 0, mode);
+            const HttpGetResult result = HttpGet(server->url(row.pathAndQuery), 30, 0, "", mode);
             EXPECT_EQ(result.outcome, row.body ? HttpGetResult::Received : HttpGetResult::Failed);
             EXPECT_TRUE(result.body == row.body.value_or("")) << result.body.size() << " bytes";
         }
@@ -229,7 +312,7 @@ TEST_F(HttpGetTest, ACompressionBombFailsAtTheCapAtOnce) {
         SCOPED_TRACE(modeName(mode));
         const size_t peakBefore = currentMemoryUse().peakWorkingSetBytes;
         const Elapsed elapsed;
-        EXPECT_EQ(HttpGet(server->url("/x?bomb=" + std::to_string(kBombBytes)), 30, 0, mode).outcome,
+        EXPECT_EQ(HttpGet(server->url("/x?bomb=" + std::to_string(kBombBytes)), 30, 0, "", mode).outcome,
                   HttpGetResult::Failed);
         EXPECT_LE(elapsed.ms(), 1500u);
         EXPECT_LE(currentMemoryUse().peakWorkingSetBytes, peakBefore + kPeakToleranceBytes);
@@ -253,7 +336,7 @@ TEST_F(HttpGetTest, UnreachableAndMalformedUrlsFail) {
         for (HttpMode mode : kBothModes) {
             SCOPED_TRACE(::testing::Message() << modeName(mode) << ", " << url);
             const Elapsed elapsed;
-            EXPECT_EQ(HttpGet(url, 5, 0, mode).outcome, HttpGetResult::Failed);
+            EXPECT_EQ(HttpGet(url, 5, 0, "", mode).outcome, HttpGetResult::Failed);
             EXPECT_LE(elapsed.ms(), 3000u);
         }
     }

@@ -104,7 +104,7 @@ TEST_F(LegacyCharsets, PrefetchedPageLabelledWithItsCharset) {
         FeedFetcher fetcher;
         LinkedPage page;
         const std::wstring url = server.url(c.pathAndQuery);
-        ASSERT_TRUE(readLinkedPage(fetcher, url, HttpGet(url, 10, 0, HttpMode::Background), page, nullptr))
+        ASSERT_TRUE(readLinkedPage(fetcher, url, HttpGet(url, 10, 0, "", HttpMode::Background), page, nullptr))
             << c.pathAndQuery;
         FeedItem item;
         item.htmlMode = HtmlPrefetchLink;

@@ -26,7 +26,7 @@ protected:
         std::vector<PlannedRequest> requests;
         for (size_t i = 0; i < count; ++i) {
             requests.push_back({server.url(pathAndQuery + "&n=" + std::to_string(i), static_cast<int>(i) % hosts + 1),
-                                kLongTimeoutSeconds, 0});
+                                kLongTimeoutSeconds, 0, ""});
         }
         return requests;
     }
@@ -76,7 +76,7 @@ TEST_F(RequestQueueTest, AtMostInFlightRequestsGoAndTwoToAHost) {
             stoppedAt = GetTickCount64();
             stopRequested = 1;
             SetEvent(stopEvent.get());
-            EXPECT_EQ(first.get().outcome, HttpGetResult::Failed);
+            EXPECT_EQ(first.get().failure, HttpFailure::Stopped);
         }
         EXPECT_LE(GetTickCount64() - stoppedAt, kPromptMs);
         // The requests that the stop found unstarted were never sent.
@@ -86,7 +86,7 @@ TEST_F(RequestQueueTest, AtMostInFlightRequestsGoAndTwoToAHost) {
 
 TEST_F(RequestQueueTest, RequestsToAHostReuseAKeptAliveConnection) {
     std::vector<PlannedRequest> requests;
-    for (int i = 0; i < 4; ++i) requests.push_back({server.url("/x?body=" + std::to_string(i)), 5, 0});
+    for (int i = 0; i < 4; ++i) requests.push_back({server.url("/x?body=" + std::to_string(i)), 5, 0, ""});
     {
         RequestQueue queue(session, std::move(requests), 1, StopSignal{});
         for (size_t i = 0; i < 4; ++i) EXPECT_EQ(queue.take(i).body, std::to_string(i));

@@ -128,7 +128,7 @@ TEST_F(Retrieval, SecondRunAsksIfModifiedSinceAndDeliversNothingNew) {
     ASSERT_TRUE(runToEnd(*harness));
     ASSERT_EQ(standin::appendedMessages().size(), 1u);
     loadSettings(fromAnsi(harness->iniPath()));
-    const int32_t firstFetch = pluginSettings.links.at(0).lastRetrieved;
+    const int64_t firstFetch = pluginSettings.links.at(0).lastRetrieved;
     ASSERT_GT(firstFetch, 0);
 
     ASSERT_TRUE(runToEnd(*harness));
@@ -139,6 +139,79 @@ TEST_F(Retrieval, SecondRunAsksIfModifiedSinceAndDeliversNothingNew) {
     EXPECT_EQ(log[1].header("If-Modified-Since").value_or(""), formatRfc822Date(firstFetch, 0));
     loadSettings(fromAnsi(harness->iniPath()));
     EXPECT_GE(pluginSettings.links.at(0).lastRetrieved, firstFetch);
+}
+
+// The last field of link line `key` in the saved file, as written.
+std::string savedTimeField(const std::string& iniPath, const std::string& key) {
+    const std::string ini = readFile(iniPath);
+    const size_t line = ini.find("\n" + key + "=");
+    if (line == std::string::npos) return "";
+    const size_t end = ini.find('\r', line);
+    const size_t field = ini.rfind('|', end) + 1;
+    return ini.substr(field, end - field);
+}
+
+// With the plug-in's clock past 2038 the schedule and the date rule still hold: the first
+// scheduled run mails the items dated before the clock, the next tick starts no run, and a
+// second run, which asks If-Modified-Since the first one, mails nothing again.
+TEST_F(Retrieval, ClockPast2038) {
+    const struct {
+        const char* name;
+        int64_t clock;
+        std::string dates[3];      // oldest first; the middle one in W3C notation
+        const char* middleDateHeader;
+        const char* year;
+    } rows[] = {
+        {"2038-01-25", 2147990400,
+         {"Sun, 10 Jan 2038 12:00:00 +0000", "2038-01-19T03:14:08Z", "Sun, 24 Jan 2038 23:59:00 +0000"},
+         "Date: Tue, 19 Jan 2038 12:14:08 +0900\r\n", " 2038 "},
+        {"2040-06-01", 2222121600,
+         {"Sun, 10 Jan 2038 12:00:00 +0000", "2039-07-01T00:00:00Z", "Thu, 31 May 2040 23:59:00 +0000"},
+         "Date: Fri, 01 Jul 2039 09:00:00 +0900\r\n", " 2040 "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string feed = std::string("/late.xml?clock=") + row.name;
+        server.writeFile("late.xml", rss2("Late", item("Old", "http://l/1", row.dates[0], "x") +
+                                                      item("Middle", "http://l/2", row.dates[1], "x") +
+                                                      item("Recent", "http://l/3", row.dates[2], "x")));
+        const auto harness = client(iniFor({{server.url(feed), "Late"}}, "ScheduleType=2\r\nInterval=60\r\n"));
+        harness->setPluginClock(row.clock);
+        const auto requestsForFeed = [&] {
+            std::vector<LoggedRequest> requests;
+            for (const LoggedRequest& request : server.requestLog()) {
+                if (request.pathAndQuery == feed) requests.push_back(request);
+            }
+            return requests;
+        };
+
+        harness->plugin().onEveryMinute();
+        ASSERT_TRUE(harness->waitForRunEnd(30000));
+        ASSERT_EQ(standin::appendedMessages().size(), 3u);
+        EXPECT_NE(standin::appendedMessages()[1].text.find(row.middleDateHeader), std::string::npos);
+        harness->plugin().onEveryMinute();
+        ASSERT_TRUE(harness->waitForRunEnd(30000));
+        EXPECT_EQ(requestsForFeed().size(), 1u);
+
+        const std::string field = savedTimeField(harness->iniPath(), "0");
+        const int64_t firstFetch = std::stoll(field);
+        EXPECT_EQ(field, std::to_string(firstFetch));
+        EXPECT_GE(firstFetch, row.clock);
+        EXPECT_LT(firstFetch, row.clock + 60);
+        loadSettings(fromAnsi(harness->iniPath()));
+        EXPECT_EQ(pluginSettings.links.at(0).lastRetrieved, firstFetch);
+
+        harness->retrieveAll();
+        ASSERT_TRUE(harness->waitForRunEnd(30000));
+        EXPECT_EQ(standin::appendedMessages().size(), 3u);
+        const auto requests = requestsForFeed();
+        ASSERT_EQ(requests.size(), 2u);
+        const std::string ifModifiedSince = requests[1].header("If-Modified-Since").value_or("");
+        EXPECT_EQ(ifModifiedSince, formatRfc822Date(firstFetch, 0));
+        EXPECT_NE(ifModifiedSince.find(row.year), std::string::npos) << ifModifiedSince;
+        loadSettings(fromAnsi(harness->iniPath()));
+        EXPECT_GE(pluginSettings.links.at(0).lastRetrieved, firstFetch);
+    }
 }
 
 TEST_F(Retrieval, CompressedAnswersDeliverTheSameMails) {

@@ -13,6 +13,10 @@ tests can combine them:
   body=TEXT     inline body (each %XX is one byte) instead of a file
   size=N        generated body of N bytes instead of a file (see generated_body)
   ims304=1      answer 304 without a body when an If-Modified-Since header came
+  etag=V        the ETag of a file or an inline body answered 200 (URL-encoded, quotes
+                included); without it such an answer carries a quoted digest of its body.
+                Either way a request whose If-None-Match names that tag (or "*") is
+                answered 304 without a body
   delay=S       wait S seconds before answering
   hang=1        read the request and never answer, until the server stops
   redirect=URL  answer 302 (or `status`, when it is a 3xx) with this Location
@@ -56,6 +60,7 @@ test run cannot leave it behind.
 """
 
 import argparse
+import hashlib
 import http.server
 import json
 import os
@@ -116,6 +121,14 @@ def bomb_body(size):
         if piece:
             yield piece
     yield compressor.flush()
+
+
+def names_tag(if_none_match, tag):
+    """Whether an If-None-Match value names `tag`, compared as weak tags are."""
+    if if_none_match is None:
+        return False
+    opaque = lambda value: value.strip().removeprefix("W/")
+    return any(each.strip() == "*" or opaque(each) == opaque(tag) for each in if_none_match.split(","))
 
 
 def chunked(body, mode):
@@ -187,7 +200,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return Answer(status if 300 <= status < 400 else 302,
                           headers + [("Location", params["redirect"])])
         if "body" in params:
-            return Answer(status, headers, [params["body"].encode("latin-1")])
+            return self.tagged(Answer(status, headers, [params["body"].encode("latin-1")]), params)
         if "size" in params:
             return Answer(status, headers, generated_body(int(params["size"])))
         if "garbage" in params:
@@ -198,7 +211,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if file is None:
             return Answer(int(params.get("status", "404")), headers)
         with open(file, "rb") as stream:
-            return Answer(status, headers, [stream.read()])
+            return self.tagged(Answer(status, headers, [stream.read()]), params)
+
+    def tagged(self, answer, params):
+        """A whole 200 answer with its ETag, or 304 when If-None-Match names that tag."""
+        if answer.status != 200:
+            return answer
+        body = b"".join(answer.chunks)
+        tag = params.get("etag") or '"%s"' % hashlib.sha1(body).hexdigest()[:16]
+        headers = answer.headers + [("ETag", tag)]
+        if names_tag(self.headers.get("If-None-Match"), tag):
+            return Answer(304, headers)
+        return Answer(answer.status, headers, [body])
 
     def default_encoding(self):
         try:

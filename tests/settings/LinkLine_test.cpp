@@ -66,6 +66,7 @@ TEST(LinkLine, ParseTakesSixFieldsAndTheLegacySeventh) {
         {"seventh field under 1.2", "1|u|t|1|2|0|1", false, true, {1, "u", "t", 1, 2, 0}},
         {"seventh field 0 under 1.1", "1|u|t|2|2|0|0", true, true, {1, "u", "t", 2, 2, 0}},
         {"later fields ignored", "1|u|t|1|2|3|4|5|6", false, true, {1, "u", "t", 1, 2, 3}},
+        {"time past 2038 reads unsigned", "1|u|t|1|2|4294967295", false, true, {1, "u", "t", 1, 2, 4294967295}},
     };
     for (const Case& c : cases) {
         const auto parsed = parseLinkLine(c.line, c.version11, isGbkLeadByte);
@@ -87,7 +88,10 @@ TEST(LinkLine, FormatWritesTheFileNotationAndReadsBack) {
     } cases[] = {
         {{1, "http://a/rss", "Blog", 1, 2, 0}, "1|http://a/rss|Blog|1|2|0"},
         {{0, "u", "\x92\x86\x95\xB6", 2, 0, 1700000000}, "0|u|\x92\x86\x95\xB6|2|0|1700000000"},
-        {{1, "u", "t", 0, 1, -1}, "1|u|t|0|1|4294967295"},
+        {{1, "u", "t", 0, 1, 2147483648}, "1|u|t|0|1|2147483648"},
+        // Times outside the field's range, which no clock gives, are written as its nearer end.
+        {{1, "u", "t", 0, 1, -1}, "1|u|t|0|1|0"},
+        {{1, "u", "t", 0, 1, 4294967296}, "1|u|t|0|1|4294967295"},
         // Regressions: a "|" shifted the fields, a line break lost the link.
         {{1, "http://a/?x=1|2", "A|B", 1, 2, 5}, "1|http://a/?x=1%7C2|A?B|1|2|5"},
         {{1, "http://a/\r\n", "Hello\r\nBcc: x\t\x7F", 1, 2, 5}, "1|http://a/%0D%0A|Hello  Bcc: x  |1|2|5"},

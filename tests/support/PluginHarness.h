@@ -1,8 +1,10 @@
 #pragma once
 // The plug-in loaded into this test program as the client would load it: a private copy of
 // the DLL and its INI file in a temporary folder, a host data folder, a main window.
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "StandInHost.h"
 #include "support/TestFiles.h"
@@ -28,8 +30,17 @@ public:
     // Waits until the run has ended and its worker thread with it, dispatching messages.
     bool waitForRunEnd(unsigned timeoutMs);
 
+    // From now on the loaded plug-in's clock reads `secondsSince1970`, and runs on from there.
+    // Its import of kernel32's GetSystemTimeAsFileTime is pointed at a shifted clock until the
+    // harness goes; this test program's own clock is left alone.
+    void setPluginClock(int64_t secondsSince1970);
+
 private:
+    void restorePluginClock();
+
     TempFolder folder_;
     standin::MainWindow window_;
     standin::Plugin plugin_;
+    std::vector<void**> clockSlots_;  // the plug-in's import address table entries, when patched
+    void* realClock_ = nullptr;        // what they held
 };

@@ -24,8 +24,9 @@ std::vector<LinkEntry> sampleLinks() {
             {1, L"http://c/", L"C", HtmlPrefetchLink, SubjectOnly, 300}};
 }
 
-std::vector<LinkEntry> withField(std::vector<LinkEntry> links, int32_t LinkEntry::*field, int32_t value) {
-    for (LinkEntry& link : links) link.*field = value;
+template <typename Field>
+std::vector<LinkEntry> withField(std::vector<LinkEntry> links, Field LinkEntry::*field, int64_t value) {
+    for (LinkEntry& link : links) link.*field = static_cast<Field>(value);
     return links;
 }
 

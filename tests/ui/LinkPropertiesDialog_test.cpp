@@ -222,9 +222,9 @@ TEST_F(PickerTimes, EveryStoredTimeShowsAndComesBackAndOthersStayInRange) {
     ASSERT_TRUE(zone.Bias == 300 || zone.Bias == -540) << "run under TZ=JST-9 or TZ=EST5EDT";
     const struct {
         const char* name;
-        int32_t stored;
+        int64_t stored;
         std::function<void(DialogDriver&, HWND)> change;
-        int32_t expected;
+        int64_t expected;
     } cases[] = {
         {"clear", 1700000000, [&](DialogDriver& d, HWND w) {
              d.click(w, IDC_LAST_RETRIEVED_CLEAR);
@@ -236,9 +236,10 @@ TEST_F(PickerTimes, EveryStoredTimeShowsAndComesBackAndOthersStayInRange) {
         {"second of a repeated hour", 1699165800, nullptr, 1699165800},
         {"before 1970", 1700000000,
          [](DialogDriver& d, HWND w) { d.setDateTime(w, IDC_LAST_RETRIEVED_DATE, calendarDate(1969, 6, 1)); }, 0},
-        {"past the 32-bit range", 1700000000,
-         [](DialogDriver& d, HWND w) { d.setDateTime(w, IDC_LAST_RETRIEVED_DATE, calendarDate(2040, 1, 1)); },
-         2147483647},
+        {"past 32 bits", 2208988800, nullptr, 2208988800},
+        {"past the settings file's range", 1700000000,
+         [](DialogDriver& d, HWND w) { d.setDateTime(w, IDC_LAST_RETRIEVED_DATE, calendarDate(2110, 1, 1)); },
+         4294967295},
     };
     for (const auto& c : cases) {
         editLink = {1, L"u", L"t", HtmlNormal, SubjectWithSender, c.stored};
