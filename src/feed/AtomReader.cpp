@@ -93,11 +93,15 @@ void FeedFetcher::ReadAtom(IXMLDOMElement* root, const ItemRules& rules) {
 void FeedFetcher::readEntry(IXMLDOMElement* entry, const std::wstring& feedAuthor, const std::wstring& base,
                             const ItemRules& rules) {
     const std::optional<int64_t> date = entryDate(entry);
-    if (!isNew(date, rules)) return;
-    std::wstring author = authorName(entry);
-    if (author.empty()) author = feedAuthor;
-    std::wstring body = htmlBody(atomChild(entry, L"content").Get());
-    if (body.empty()) body = htmlBody(atomChild(entry, L"summary").Get());
-    appendItem(*date, author, plainText(atomChild(entry, L"title").Get()),
-               alternateLink(entry, BaseWithin(entry, base)), std::move(body), rules);
+    if (!mayBeNew(date, rules)) return;
+    ItemTexts texts;
+    texts.body = htmlBody(atomChild(entry, L"content").Get());
+    if (texts.body.empty()) texts.body = htmlBody(atomChild(entry, L"summary").Get());
+    texts.title = plainText(atomChild(entry, L"title").Get());
+    texts.link = alternateLink(entry, BaseWithin(entry, base));
+    texts.key = atomChildText(entry, L"id");
+    if (!isNew(date, texts, rules)) return;
+    texts.author = authorName(entry);
+    if (texts.author.empty()) texts.author = feedAuthor;
+    appendItem(date, std::move(texts), rules);
 }

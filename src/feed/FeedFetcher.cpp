@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "common/Clock.h"
 #include "common/TextConversion.h"
 #include "common/UrlResolution.h"
 #include "feed/DateParsing.h"
@@ -49,9 +50,13 @@ FeedKind DetectFeedKind(IXMLDOMElement* root) {
 }
 
 bool FeedFetcher::ReadFeedBody(std::string body, const std::wstring& contentType, const std::wstring& documentUrl,
-                               int64_t lastRetrieved, int32_t htmlMode, int32_t senderMode) {
+                               int64_t lastRetrieved, int32_t htmlMode, int32_t senderMode,
+                               const ItemMemoryRule& memory) {
     lastError.clear();
-    const ItemRules rules{documentUrl, lastRetrieved, htmlMode, senderMode};
+    lastResult = {0, FetchOutcome::NotAFeed, 0, {}};
+    documentKeys.clear();
+    keysInDocument_.clear();
+    const ItemRules rules{documentUrl, lastRetrieved, htmlMode, senderMode, memory, currentTime()};
     try {
         std::wstring text = DecodeResponseBody(body, contentType);
         std::string().swap(body);
@@ -59,22 +64,29 @@ bool FeedFetcher::ReadFeedBody(std::string body, const std::wstring& contentType
         const XmlDocument document = LoadXmlDocument(std::move(text), loadError);
         if (!document) {
             lastError = XmlLoadErrorText(loadError);
+            lastResult = {0, FetchOutcome::ParseError, loadError.line, toMultiByte(loadError.reason, CP_UTF8)};
             return false;
         }
-        const XmlElement root = RootElement(document.Get());
-        switch (DetectFeedKind(root.Get())) {
-            case FeedKind::Rss: ReadRss(root.Get(), rules); return true;
-            case FeedKind::Rss2: ReadRss2(root.Get(), rules); return true;
-            case FeedKind::Rdf: ReadRdf(root.Get(), rules); return true;
-            case FeedKind::Atom: ReadAtom(root.Get(), rules); return true;
-            case FeedKind::None: break;
-        }
-        return false;
+        const size_t itemsBefore = items.size();
+        if (!readDocument(RootElement(document.Get()).Get(), rules)) return false;
+        lastResult = {0, FetchOutcome::Read, static_cast<int64_t>(items.size() - itemsBefore), {}};
+        return true;
     } catch (const FetchError&) {
         return false;
     } catch (const std::bad_alloc&) {
         return false;
     }
+}
+
+bool FeedFetcher::readDocument(IXMLDOMElement* root, const ItemRules& rules) {
+    switch (DetectFeedKind(root)) {
+        case FeedKind::Rss: ReadRss(root, rules); return true;
+        case FeedKind::Rss2: ReadRss2(root, rules); return true;
+        case FeedKind::Rdf: ReadRdf(root, rules); return true;
+        case FeedKind::Atom: ReadAtom(root, rules); return true;
+        case FeedKind::None: break;
+    }
+    return false;
 }
 
 void FeedFetcher::ReadRss(IXMLDOMElement* root, const ItemRules& rules) {
@@ -113,30 +125,52 @@ void FeedFetcher::ReadRdf(IXMLDOMElement* root, const ItemRules& rules) {
     });
 }
 
+// With item memory off, an item's texts are read only when its date makes it new.
 void FeedFetcher::readItem(IXMLDOMElement* item, const std::wstring& fallbackAuthor, const std::wstring& base,
                            const ItemRules& rules) {
     const std::optional<int64_t> date = itemDate(item);
-    if (!isNew(date, rules)) return;
-    std::wstring author = ChildText(item, L"dc:creator");
-    if (author.empty()) author = fallbackAuthor;
-    std::wstring body = ChildContent(item, L"content:encoded");
-    if (body.empty()) body = ChildContent(item, L"description");
-    appendItem(*date, author, ChildText(item, L"title"), itemLink(item, base), std::move(body), rules);
+    if (!mayBeNew(date, rules)) return;
+    ItemTexts texts;
+    texts.body = ChildContent(item, L"content:encoded");
+    if (texts.body.empty()) texts.body = ChildContent(item, L"description");
+    texts.title = ChildText(item, L"title");
+    texts.link = itemLink(item, base);
+    texts.key = ChildText(item, L"guid");
+    if (texts.key.empty()) texts.key = AttributeText(item, L"rdf:about");
+    if (!isNew(date, texts, rules)) return;
+    texts.author = ChildText(item, L"dc:creator");
+    if (texts.author.empty()) texts.author = fallbackAuthor;
+    appendItem(date, std::move(texts), rules);
 }
 
-// An undated item is never new.
-bool FeedFetcher::isNew(const std::optional<int64_t>& date, const ItemRules& rules) {
-    return date && *date > rules.lastRetrieved;
+bool FeedFetcher::mayBeNew(const std::optional<int64_t>& date, const ItemRules& rules) {
+    return rules.memory.remembers || (date && *date > rules.lastRetrieved);
 }
 
-void FeedFetcher::appendItem(int64_t date, const std::wstring& author, const std::wstring& title, std::wstring link,
-                             std::wstring body, const ItemRules& rules) {
+// Every key of the document is recorded, new or not, so that a link read for the first time
+// remembers all it holds. Before that first document the date rule decides, as it always
+// did, except that a link never retrieved also takes its undated items.
+bool FeedFetcher::isNew(const std::optional<int64_t>& date, const ItemTexts& texts, const ItemRules& rules) {
+    if (!rules.memory.remembers) return true;
+    const std::wstring& keyText = !texts.key.empty() ? texts.key : !texts.link.empty() ? texts.link
+                                                                                       : texts.title + L'\n' + texts.body;
+    const ItemKey key = itemKeyOf(keyText);
+    const bool firstInDocument = keysInDocument_.insert(key).second;
+    if (firstInDocument) documentKeys.push_back(key);
+    if (const LinkState* known = rules.memory.known) {
+        return firstInDocument && !known->hasSeen(key) && (!date || *date > rules.lastRetrieved - kLateItemSeconds);
+    }
+    return date ? *date > rules.lastRetrieved : rules.lastRetrieved == 0;
+}
+
+// An undated item takes the time it was read.
+void FeedFetcher::appendItem(const std::optional<int64_t>& date, ItemTexts texts, const ItemRules& rules) {
     FeedItem feedItem;
-    feedItem.date = date;
-    feedItem.sender = MakeSender(author, rules.senderMode, feedTitle);
-    feedItem.subject = MakeSubject(title, pluginSettings.SubjectPrefix, pluginSettings.SubjectPrefixText);
-    feedItem.link = std::move(link);
-    feedItem.body = std::move(body);
+    feedItem.date = date.value_or(rules.readTime);
+    feedItem.sender = MakeSender(texts.author, rules.senderMode, feedTitle);
+    feedItem.subject = MakeSubject(texts.title, pluginSettings.SubjectPrefix, pluginSettings.SubjectPrefixText);
+    feedItem.link = std::move(texts.link);
+    feedItem.body = std::move(texts.body);
     feedItem.htmlMode = rules.htmlMode;
     items.push_back(std::move(feedItem));
 }

@@ -28,11 +28,11 @@ ScopedHandle workerThread;
 
 void showStatus(const std::string& text) { hostApi.SetMessageText(nullptr, text.c_str()); }
 
-// String 108 with the link's title in place of its "%s".
-std::string fetchingStatus(const std::wstring& title) {
-    std::wstring text = loadPluginString(IDS_STATUS_FETCHING);
-    const size_t placeholder = text.find(L"%s");
-    if (placeholder != std::wstring::npos) text.replace(placeholder, 2, title);
+// A status string with `value` in place of its one printf-style placeholder.
+std::string statusText(UINT stringId, const wchar_t* placeholder, const std::wstring& value) {
+    std::wstring text = loadPluginString(stringId);
+    const size_t at = text.find(placeholder);
+    if (at != std::wstring::npos) text.replace(at, 2, value);
     return toAnsi(text);
 }
 
@@ -52,26 +52,61 @@ std::vector<size_t> linksToFetch() {
     return chosen;
 }
 
+// How the fetch tells the link's new items: by what is remembered of it once a document of
+// it has been read, by date before that or when item memory is off.
+ItemMemoryRule memoryRuleFor(const LinkEntry& link) {
+    if (!pluginSettings.ItemMemory) return {};
+    const LinkState* state = linkStateOf(link.url);
+    return {true, state && state->documentTimes[0] != 0 ? state : nullptr};
+}
+
+// What the run learns of a link from its fetch. It reaches the state file only with the
+// run's other results.
+void rememberFetch(const LinkEntry& link, const FeedFetcher& fetcher, const std::string& etag, int64_t time) {
+    LinkState& state = linkStates[toMultiByte(link.url, CP_UTF8)];
+    state.lastResult = fetcher.lastResult;
+    state.lastResult.time = time;
+    const FetchOutcome outcome = fetcher.lastResult.outcome;
+    const bool succeeded = outcome == FetchOutcome::Read || outcome == FetchOutcome::NotModified;
+    state.failuresInARow = succeeded ? 0 : state.failuresInARow + 1;
+    if (outcome == FetchOutcome::Read) {
+        state.recordDocument(fetcher.documentKeys, time);
+        state.etag = etag;
+    }
+}
+
 // The requests go ahead of the walk, but the walk takes their results in list order, so the
 // status texts, the items and the retrieval times come as in a walk that fetches one link
-// after the other. Once the budget is spent, the requests still going are cancelled.
-void fetchLinks(FeedFetcher& fetcher, const HttpSession& session, int64_t runStart) {
+// after the other. Once the budget is spent, the requests still going are cancelled. Returns
+// how many links failed, those that a stop cut short not counted.
+size_t fetchLinks(FeedFetcher& fetcher, const HttpSession& session, int64_t runStart) {
     const std::vector<size_t> chosen = linksToFetch();
     std::vector<PlannedRequest> requests;
+    std::vector<ItemMemoryRule> memoryRules;
     for (const size_t i : chosen) {
         const LinkEntry& link = pluginSettings.links[i];
-        requests.push_back({link.url, pluginSettings.TimeoutC, link.lastRetrieved, ""});
+        memoryRules.push_back(memoryRuleFor(link));
+        const std::string etag = memoryRules.back().known ? memoryRules.back().known->etag : "";
+        requests.push_back({link.url, pluginSettings.TimeoutC, link.lastRetrieved, etag});
     }
     RequestQueue queue(session, std::move(requests), requestsInFlight(), runStopSignal());
+    size_t failed = 0;
     for (size_t k = 0; k < chosen.size(); ++k) {
-        if (runState.stopRequested) return;
+        if (runState.stopRequested) break;
         LinkEntry& link = pluginSettings.links[chosen[k]];
-        showStatus(fetchingStatus(link.title));
-        if (fetcher.ReadResponse(queue.take(k), link.url, link.lastRetrieved, link.htmlMode, link.senderMode)) {
-            link.lastRetrieved = currentTime();
-        }
-        if (!runBudgetLeft(runStart, pluginSettings.TimeoutS)) return;
+        showStatus(statusText(IDS_STATUS_FETCHING, L"%s", link.title));
+        HttpGetResult response = queue.take(k);
+        const std::string etag = response.etag;
+        const bool stopped = response.failure == HttpFailure::Stopped;
+        const bool read = fetcher.ReadResponse(std::move(response), link.url, link.lastRetrieved, link.htmlMode,
+                                               link.senderMode, memoryRules[k]);
+        const int64_t now = currentTime();
+        if (read) link.lastRetrieved = now;
+        if (!read && !stopped) ++failed;
+        if (pluginSettings.ItemMemory && !stopped) rememberFetch(link, fetcher, etag, now);
+        if (!runBudgetLeft(runStart, pluginSettings.TimeoutS)) break;
     }
+    return failed;
 }
 
 // Delivers oldest first across all links; false when delivery ended early.
@@ -85,13 +120,14 @@ bool deliver(FeedFetcher& fetcher, const HttpSession& session, int64_t runStart)
 }
 
 // The run from the reload of the settings to its delivery. True when every new item was
-// delivered, so that the new retrieval times may be kept.
-bool fetchAndDeliver(std::optional<FeedFetcher>& fetcher) {
+// delivered, so that the new retrieval times, and what the run learnt of the links, may be
+// kept.
+bool fetchAndDeliver(std::optional<FeedFetcher>& fetcher, size_t& failedLinks) {
     loadSettings(iniPath);
     fetcher.emplace();
     const HttpSession session;
     const int64_t runStart = currentTime();
-    fetchLinks(*fetcher, session, runStart);
+    failedLinks = fetchLinks(*fetcher, session, runStart);
     showStatus("");
     return !runState.stopRequested && deliver(*fetcher, session, runStart);
 }
@@ -101,16 +137,19 @@ void runRetrieval() {
     runState.ready = 0;
     runState.lastRunStart = currentTime();
     std::optional<FeedFetcher> fetcher;  // destroyed last: COM ends with it on this thread
-    const bool delivered = callWithoutThrowing(false, [&] { return fetchAndDeliver(fetcher); });
+    size_t failedLinks = 0;
+    const bool delivered = callWithoutThrowing(false, [&] { return fetchAndDeliver(fetcher, failedLinks); });
     callWithoutThrowing([=] {
+        // The states first: retrieval times saved without them could mail items again.
         if (delivered) {
+            saveLinkStates(iniPath);
             saveSettings(iniPath);
         } else {
             loadSettings(iniPath);
         }
     });
     runState.running = 0;
-    showStatus("");
+    showStatus(failedLinks ? statusText(IDS_STATUS_FAILED, L"%d", std::to_wstring(failedLinks)) : "");
     runState.ready = 1;
 }
 

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 
+#include "common/ComHolders.h"
 #include "common/DateText.h"
 #include "common/TextConversion.h"
+#include "feed/XmlDom.h"
 #include "settings/Settings.h"
 #include "settings/StateFile.h"
 #include "support/FeedDocuments.h"
@@ -19,6 +21,12 @@ std::string dateText(int64_t time) { return formatRfc822Date(time, 0); }
 
 class ItemMemory : public Retrieval {
 protected:
+    // A client whose mails count from none.
+    std::unique_ptr<PluginHarness> client(const std::string& ini) {
+        mailsSeen_ = 0;
+        return Retrieval::client(ini);
+    }
+
     // The titles of the mails the client took since the last call, in delivery order.
     std::vector<std::string> newSubjects() {
         std::vector<std::string> titles;
@@ -194,11 +202,21 @@ TEST_F(ItemMemory, ADamagedStateFileNeverStopsARun) {
     }
 }
 
+// The parser's own account of why a text is no XML document.
+XmlLoadError loadErrorOf(const std::string& text) {
+    const ComInitialization com;
+    XmlLoadError error;
+    EXPECT_FALSE(LoadXmlDocument(fromAnsi(text), error));
+    return error;
+}
+
 // Each failing link is counted in the status area and remembered with its reason; the link
 // that was read is unchanged the second time.
 TEST_F(ItemMemory, FailuresAreCountedAndRemembered) {
     server.writeFile("a.xml", rss2("Alpha", item("One", "http://a/1", dateText(now - kHour), "x")));
-    server.writeFile("cut.xml", "<rss version=\"2.0\">\n<channel>\n<title>x</chanel>\n</rss>");
+    const std::string cut = "<rss version=\"2.0\">\n<channel>\n<title>x</chanel>\n</rss>";
+    server.writeFile("cut.xml", cut);
+    const XmlLoadError cutError = loadErrorOf(cut);
     const struct {
         std::wstring url;
         FetchOutcome outcome;
@@ -206,7 +224,7 @@ TEST_F(ItemMemory, FailuresAreCountedAndRemembered) {
     } links[] = {
         {server.url("/a.xml"), FetchOutcome::Read, 1},
         {server.url("/gone.xml?status=404&type=text/html&body=%3Chtml%3E"), FetchOutcome::HttpStatus, 404},
-        {server.url("/cut.xml"), FetchOutcome::ParseError, 3},
+        {server.url("/cut.xml"), FetchOutcome::ParseError, cutError.line},
         {server.url("/a.xml?hang=1", 2), FetchOutcome::TimedOut, 0},
     };
     std::vector<Link> list;
@@ -214,7 +232,6 @@ TEST_F(ItemMemory, FailuresAreCountedAndRemembered) {
     const auto harness = client(iniFor(list, "TimeoutC=1\r\n"));
     for (int32_t run = 1; run <= 2; ++run) {
         SCOPED_TRACE(run);
-        standin::clearRecords();
         ASSERT_TRUE(runToEnd(*harness));
         EXPECT_EQ(standin::statusTexts().back(), toAnsi(L"Feedwick:3 个链接收取失败"));
         for (const auto& link : links) {
@@ -224,6 +241,9 @@ TEST_F(ItemMemory, FailuresAreCountedAndRemembered) {
             EXPECT_EQ(state.lastResult.outcome, read && run == 2 ? FetchOutcome::NotModified : link.outcome);
             EXPECT_EQ(state.lastResult.detail, read && run == 2 ? 0 : link.detail);
             EXPECT_EQ(state.failuresInARow, read ? 0 : run);
+            if (link.outcome == FetchOutcome::ParseError) {
+                EXPECT_EQ(state.lastResult.reason, utf8(cutError.reason));
+            }
         }
     }
 }
