@@ -117,8 +117,13 @@ bool loadSettings(const std::wstring& path) {
     return true;
 }
 
+// A file left from before memory was switched off would not know the items mailed since, so
+// switching it on again must start afresh.
 bool saveLinkStates(const std::wstring& path) {
-    if (!pluginSettings.ItemMemory) return true;
+    if (!pluginSettings.ItemMemory) {
+        DeleteFileW(stateFilePath(path).c_str());
+        return true;
+    }
     LinkStates listed;
     for (const LinkEntry& link : pluginSettings.links) {
         const auto state = linkStates.find(toMultiByte(link.url, CP_UTF8));

@@ -65,7 +65,8 @@ constexpr int32_t kMaxLinkLines = 10000;
 // missing, and `linkStates` with the state file's. Always true.
 bool loadSettings(const std::wstring& path);
 // Writes `linkStates`, less the links no longer listed, to the state file beside the INI
-// file at `path`, when ItemMemory is on. False when the file could not be replaced.
+// file at `path` when ItemMemory is on, and removes that file when it is off. False when the
+// file could not be replaced.
 bool saveLinkStates(const std::wstring& path);
 // The state of the link with this URL; null when none is remembered.
 const LinkState* linkStateOf(const std::wstring& url);

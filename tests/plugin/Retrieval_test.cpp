@@ -353,7 +353,7 @@ TEST_F(Retrieval, ParallelFetchingLooksLikeTheSequentialWalk) {
               (std::vector<std::string>{fetching + "Slow", fetching + "Quick", fetching + "Broken",
                                         fetching + "Unchanged", fetching + "Pages", fetching + "Later", "", saving,
                                         saving + " [1/5]", saving + " [2/5]", saving + " [3/5]", saving + " [4/5]",
-                                        saving + " [5/5]", ""}));
+                                        saving + " [5/5]", toAnsi(L"Feedwick:1 个链接收取失败")}));
     ASSERT_EQ(sequential.mails.size(), 5u);
     EXPECT_NE(sequential.mails[0].find("/x.html\">page</a>"), std::string::npos) << sequential.mails[0];
     EXPECT_NE(sequential.mails[1].find("/x.html\">page</a>"), std::string::npos) << sequential.mails[1];

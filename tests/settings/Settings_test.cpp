@@ -50,6 +50,7 @@ TEST_F(SettingsFile, MissingFileGivesTheDefaults) {
     EXPECT_EQ(s.FilterExec, 0);
     EXPECT_EQ(s.TimeoutB, 10);
     EXPECT_EQ(s.Parallel, 6);
+    EXPECT_EQ(s.ItemMemory, 1);
 }
 
 TEST_F(SettingsFile, SaveWritesTheExactFormatInKeyOrder) {
@@ -70,7 +71,7 @@ TEST_F(SettingsFile, SaveWritesTheExactFormatInKeyOrder) {
     EXPECT_EQ(readFile(ini()),
               "[Control]\r\nVersion=1.2\r\nMailbox=Main\r\nScheduleType=0\r\nInterval=60\r\n"
               "TimeoutC=15\r\nTimeoutS=180\r\nAlwaysTop=0\r\nToolMenu=1\r\nSubjectPrefix=1\r\n"
-              "SubjectPrefixText=[Blog]_\r\nFilterExec=0\r\nTimeoutB=10\r\nParallel=6\r\nXPos=-20\r\nYPos=40\r\n"
+              "SubjectPrefixText=[Blog]_\r\nFilterExec=0\r\nTimeoutB=10\r\nParallel=6\r\nItemMemory=1\r\nXPos=-20\r\nYPos=40\r\n"
               "[Links]\r\nCount=2\r\n0=1|http://example.com/rss|Example|1|2|1700000000\r\n"
               "1=0|http://example.com/rss|Example|2|0|0\r\n");
 }
@@ -91,6 +92,7 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
     s.FilterExec = 1;
     s.TimeoutB = 77;
     s.Parallel = 3;
+    s.ItemMemory = 0;
     for (int i = 0; i < 3; ++i) {
         LinkEntry link;
         link.enabled = i % 2;
@@ -120,6 +122,7 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
     EXPECT_EQ(s.FilterExec, saved.FilterExec);
     EXPECT_EQ(s.TimeoutB, saved.TimeoutB);
     EXPECT_EQ(s.Parallel, saved.Parallel);
+    EXPECT_EQ(s.ItemMemory, saved.ItemMemory);
     ASSERT_EQ(s.links.size(), saved.links.size());
     for (size_t i = 0; i < s.links.size(); ++i) {
         EXPECT_EQ(s.links[i].enabled, saved.links[i].enabled) << i;
