@@ -72,7 +72,7 @@ Outcome runFetchPath(FetchPath path, const std::wstring& url, int32_t timeoutSec
     Outcome outcome;
     const ULONGLONG start = GetTickCount64();
     if (path == FetchPath::Prefetch) {
-        const HttpGetResult response = HttpGet(url, pluginSettings.TimeoutB, 0, "", HttpMode::Background);
+        const HttpGetResult response = HttpGet(url, timeoutSeconds, 0, "", HttpMode::Background);
         outcome.succeeded = readLinkedPage(fetcher, url, response, page, nullptr);
     } else {
         outcome.succeeded = fetcher.Fetch(url, 0, HtmlNormal, timeoutSeconds, SenderOnly,
@@ -88,7 +88,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server.running());
         pluginSettings = PluginSettings{};
-        pluginSettings.TimeoutB = kTimeoutSeconds;
         server.writeFile("feed.xml", rssWithItems(1));
         server.writeFile("many.xml", rssWithItems(50000));
         // Bodies are text up to their first NUL.
@@ -165,8 +164,7 @@ protected:
         if (!prefetch) {
             EXPECT_EQ(outcome.items, outcome.succeeded ? row.newItems : 0u);
         }
-        const int32_t timeoutSeconds = prefetch ? pluginSettings.TimeoutB : row.timeoutSeconds;
-        EXPECT_LE(outcome.ms, (timeoutSeconds + 1) * 1000u + row.workAfterTransferMs + kSlackMs);
+        EXPECT_LE(outcome.ms, (row.timeoutSeconds + 1) * 1000u + row.workAfterTransferMs + kSlackMs);
     }
 
     TestServer server;

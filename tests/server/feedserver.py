@@ -318,6 +318,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
+    # Tests open dozens of connections at once. With socketserver's backlog of 5 the kernel
+    # drops the handshakes past it, and a client tries again only a second later, which under
+    # load took a short time-out's whole connect phase.
+    request_queue_size = 128
 
     def handle_error(self, request, client_address):
         # A client that goes away mid-answer is what many tests do on purpose.
