@@ -32,7 +32,8 @@ struct ItemMemoryRule {
 };
 
 // How long after its date an item may still appear in a feed and be mailed: feeds served
-// through caches show items some minutes late, and some feeds publish with the date written.
+// through caches show items some minutes late, and some publish items under the day they were
+// written.
 constexpr int64_t kLateItemSeconds = 14 * 24 * 3600;
 
 // The reader a root element calls for: rss with a version containing "2" (2.0, 0.92), other
