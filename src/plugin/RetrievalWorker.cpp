@@ -57,13 +57,13 @@ std::vector<size_t> linksToFetch() {
 ItemMemoryRule memoryRuleFor(const LinkEntry& link) {
     if (!pluginSettings.ItemMemory) return {};
     const LinkState* state = linkStateOf(link.url);
-    return {true, state && state->documentTimes[0] != 0 ? state : nullptr};
+    return {true, state && state->hasReadDocument() ? state : nullptr};
 }
 
 // What the run learns of a link from its fetch. It reaches the state file only with the
 // run's other results.
 void rememberFetch(const LinkEntry& link, const FeedFetcher& fetcher, const std::string& etag, int64_t time) {
-    LinkState& state = linkStates[toMultiByte(link.url, CP_UTF8)];
+    LinkState& state = linkStates[linkStateKey(link.url)];
     state.lastResult = fetcher.lastResult;
     state.lastResult.time = time;
     const FetchOutcome outcome = fetcher.lastResult.outcome;

@@ -48,6 +48,8 @@ struct LinkState {
     std::vector<SeenItem> seen;         // ordered by key, each key once
 
     bool hasSeen(ItemKey key) const;
+    // Whether a document of the link has been read since it is remembered.
+    bool hasReadDocument() const { return documentTimes[0] != 0; }
     // Records that a document read at `time` held these keys (in any order, repeats allowed),
     // then lets go of keys that are in neither of the last two documents and were last seen
     // more than kSeenKeyDays days before `time`, and keeps at most kMaxOlderKeys of the rest

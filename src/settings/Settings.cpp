@@ -126,14 +126,16 @@ bool saveLinkStates(const std::wstring& path) {
     }
     LinkStates listed;
     for (const LinkEntry& link : pluginSettings.links) {
-        const auto state = linkStates.find(toMultiByte(link.url, CP_UTF8));
+        const auto state = linkStates.find(linkStateKey(link.url));
         if (state != linkStates.end()) listed.insert(*state);
     }
     return writeStateFile(stateFilePath(path), listed);
 }
 
+std::string linkStateKey(const std::wstring& url) { return toMultiByte(url, CP_UTF8); }
+
 const LinkState* linkStateOf(const std::wstring& url) {
-    const auto state = linkStates.find(toMultiByte(url, CP_UTF8));
+    const auto state = linkStates.find(linkStateKey(url));
     return state == linkStates.end() ? nullptr : &state->second;
 }
 

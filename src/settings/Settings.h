@@ -68,6 +68,8 @@ bool loadSettings(const std::wstring& path);
 // file at `path` when ItemMemory is on, and removes that file when it is off. False when the
 // file could not be replaced.
 bool saveLinkStates(const std::wstring& path);
+// The key of `linkStates` for a link's URL.
+std::string linkStateKey(const std::wstring& url);
 // The state of the link with this URL; null when none is remembered.
 const LinkState* linkStateOf(const std::wstring& url);
 // Rewrites the Control and Links sections; other sections stay. Always true.

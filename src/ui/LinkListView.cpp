@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cwchar>
 #include <iterator>
 
@@ -87,11 +86,9 @@ bool selectRow(HWND list, int row) {
 }
 
 void fillInfoTip(NMLVGETINFOTIPW& request, const std::vector<LinkEntry>& links) {
-    if (request.iItem < 0 || static_cast<size_t>(request.iItem) >= links.size() || request.cchTextMax <= 0) return;
+    if (request.iItem < 0 || static_cast<size_t>(request.iItem) >= links.size()) return;
     const std::wstring tip = linkHealthText(linkStateOf(links[static_cast<size_t>(request.iItem)].url));
-    const size_t length = std::min(tip.size(), static_cast<size_t>(request.cchTextMax - 1));
-    tip.copy(request.pszText, length);
-    request.pszText[length] = L'\0';
+    lstrcpynW(request.pszText, tip.c_str(), request.cchTextMax);
 }
 
 std::wstring lastRetrievedText(int64_t lastRetrieved) {

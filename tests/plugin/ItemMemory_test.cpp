@@ -53,7 +53,7 @@ protected:
 
     static LinkState stateOf(const PluginHarness& harness, const std::wstring& url) {
         const LinkStates states = readStateFile(fromAnsi(statePath(harness)));
-        const auto state = states.find(toMultiByte(url, CP_UTF8));
+        const auto state = states.find(linkStateKey(url));
         return state == states.end() ? LinkState{} : state->second;
     }
 
